@@ -1,0 +1,192 @@
+// CxImage: the in-memory raster image. It owns one packed DIB block (40-byte
+// info header, palette, bottom-up pixel rows padded to 4 bytes) plus optional
+// alpha plane, selection mask and layers, and carries an info record with the
+// format id, resolution, transparency and the text of the last error.
+//
+// Coordinates of the pixel operations are (x, y) with y = 0 the bottom row.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/WinTypes.h"
+
+enum ImageFormat : DWORD {
+    FORMAT_UNKNOWN = 0,
+    FORMAT_BMP = 1,
+    FORMAT_GIF = 2,
+    FORMAT_ICO = 3,
+    FORMAT_TGA = 4,
+    FORMAT_PCX = 5,
+    FORMAT_WBMP = 6,
+    FORMAT_WMF = 7,
+    FORMAT_COUNT = 8,
+};
+
+// Upper bound of width * height * bpp / 256 that Create accepts.
+inline constexpr unsigned long long CXIMAGE_MAX_MEMORY = 256000000ULL;
+
+class CxImage;
+
+struct ImageInfo {
+    DWORD effWidth;           // row width in bytes, padded to a multiple of 4
+    BYTE* pixels;             // first pixel row inside the DIB block
+    CxImage* ghostOf;         // the body image when this object is a ghost
+    CxImage* parent;          // owner image of a layer
+    DWORD type;               // format id
+    char lastError[256];      // text of the last error, NUL-terminated
+    LONG progress;            // progress counter that codecs may advance
+    LONG escape;              // non-zero stops a codec; -1 asks for the dimensions only
+    LONG transIndex;          // transparent palette index, -1 for none
+    RGBQUAD transColor;       // transparent colour of true-colour images
+    BYTE jpegQuality;         // kept for the record; 90
+    BYTE jpegScale;           // kept for the record; 0
+    LONG frame;               // frame to read from a multi-frame file
+    LONG numFrames;           // frames found by a multi-frame decoder
+    DWORD frameDelay;         // delay of an animation frame
+    LONG xDpi;                // horizontal resolution in dots per inch
+    LONG yDpi;                // vertical resolution in dots per inch
+    RECT selectionBox;        // bounding box of the selection
+    BYTE alphaMax;            // global alpha limit
+    bool alphaPaletteEnabled; // the fourth palette byte is an alpha value
+    bool enabled;             // painting enabled
+    LONG xOffset;             // placement offset of a frame or icon
+    LONG yOffset;
+    DWORD codecOptions[FORMAT_COUNT]; // one option word per format id
+    RGBQUAD lastColor;                // key of the nearest-colour cache
+    BYTE lastColorIndex;              // answer of the nearest-colour cache
+    bool lastColorValid;              // the cache holds a valid answer
+    LONG numLayers;                   // entries in layers
+    DWORD flags;                      // user flag word
+};
+
+class CxImage {
+public:
+    // Construction and lifetime
+    explicit CxImage(DWORD imagetype = FORMAT_UNKNOWN);
+    CxImage(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagetype = FORMAT_UNKNOWN);
+    CxImage(const CxImage& src, bool copypixels = true, bool copyselection = true,
+            bool copyalpha = true);
+    CxImage& operator=(const CxImage& src);
+    virtual ~CxImage();
+
+    void Startup(DWORD imagetype = FORMAT_UNKNOWN);
+    void* Create(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagetype = FORMAT_UNKNOWN);
+    bool Destroy();
+    void Copy(const CxImage& src, bool copypixels = true, bool copyselection = true,
+              bool copyalpha = true);
+    void CopyInfo(const CxImage& src);
+    bool Transfer(CxImage& from);
+    void Ghost(CxImage* from);
+    void Clear(BYTE bval = 0);
+
+    // Accessors
+    bool IsValid() const { return dib != nullptr; }
+    const char* GetLastError() const { return info.lastError; }
+    DWORD GetWidth() const { return static_cast<DWORD>(header.biWidth); }
+    DWORD GetHeight() const { return static_cast<DWORD>(header.biHeight); }
+    WORD GetBpp() const { return header.biBitCount; }
+    DWORD GetEffWidth() const { return info.effWidth; }
+    DWORD GetNumColors() const { return header.biClrUsed; }
+    DWORD GetPaletteSize() const { return header.biClrUsed * static_cast<DWORD>(sizeof(RGBQUAD)); }
+    RGBQUAD* GetPalette() const;
+    DWORD GetType() const { return info.type; }
+    void* GetDIB() const { return dib; }
+    DWORD GetSize() const;
+    BYTE* GetBits(DWORD row = 0) const;
+    bool IsInside(LONG x, LONG y) const;
+    static const char* GetVersion();
+    static float GetVersionNumber();
+    LONG GetXDPI() const { return info.xDpi; }
+    LONG GetYDPI() const { return info.yDpi; }
+    void SetXDPI(LONG dpi);
+    void SetYDPI(LONG dpi);
+    DWORD GetFlags() const { return info.flags; }
+    void SetFlags(DWORD flags, bool bLockReservedFlags = true);
+    DWORD GetCodecOption(DWORD imagetype = 0) const;
+    bool SetCodecOption(DWORD opt, DWORD imagetype = 0);
+    BYTE GetJpegQuality() const { return info.jpegQuality; }
+    void SetJpegQuality(BYTE q) { info.jpegQuality = q; }
+    BYTE GetJpegScale() const { return info.jpegScale; }
+    void SetJpegScale(BYTE s) { info.jpegScale = s; }
+    LONG GetProgress() const { return info.progress; }
+    void SetProgress(LONG p) { info.progress = p; }
+    LONG GetEscape() const { return info.escape; }
+    void SetEscape(LONG e) { info.escape = e; }
+    LONG GetFrame() const { return info.frame; }
+    void SetFrame(LONG f) { info.frame = f; }
+    LONG GetNumFrames() const { return info.numFrames; }
+    DWORD GetFrameDelay() const { return info.frameDelay; }
+    void SetFrameDelay(DWORD d) { info.frameDelay = d; }
+    void GetOffset(LONG* x, LONG* y) const;
+    void SetOffset(LONG x, LONG y);
+    bool IsEnabled() const { return info.enabled; }
+    void Enable(bool enable = true) { info.enabled = enable; }
+    static void FreeMemory(void* memblock);
+
+    // Colour conversions
+    static RGBQUAD RGBtoRGBQUAD(COLORREF cr);
+    static COLORREF RGBQUADtoRGB(RGBQUAD c);
+
+    // Pixel access, checked: safe for any coordinates and on an empty image
+    bool IsIndexed() const { return header.biClrUsed != 0; }
+    BYTE GetPixelIndex(LONG x, LONG y) const;
+    void SetPixelIndex(LONG x, LONG y, BYTE i);
+    RGBQUAD GetPixelColor(LONG x, LONG y, bool bGetAlpha = true) const;
+    void SetPixelColor(LONG x, LONG y, RGBQUAD c, bool bSetAlpha = false);
+    void SetPixelColor(LONG x, LONG y, COLORREF cr);
+    BYTE GetNearestIndex(RGBQUAD c);
+
+    // Pixel access, unchecked, for inner loops that know (x, y) is inside.
+    // BlindGetPixelIndex and BlindGetPixelColor throw the int 0 instead of
+    // touching memory when their precondition does not hold.
+    BYTE BlindGetPixelIndex(LONG x, LONG y) const;
+    RGBQUAD BlindGetPixelColor(LONG x, LONG y) const;
+    BYTE* BlindGetPixelPointer(LONG x, LONG y) const;
+
+    // Palette
+    RGBQUAD GetPaletteColor(BYTE idx) const;
+    void SetPaletteColor(BYTE idx, BYTE r, BYTE g, BYTE b, BYTE alpha = 0);
+    void SetPaletteColor(BYTE idx, RGBQUAD c);
+    void SetPaletteColor(BYTE idx, COLORREF cr);
+    void SetPalette(const RGBQUAD* pPal, DWORD nColors = 256);
+    void SetPalette(DWORD n, const BYTE* r, const BYTE* g = nullptr, const BYTE* b = nullptr);
+    void SetGrayPalette();
+    bool IsGrayScale() const;
+
+    // Transparency
+    bool IsTransparent() const { return info.transIndex >= 0; }
+    LONG GetTransIndex() const { return info.transIndex; }
+    void SetTransIndex(LONG idx) { info.transIndex = idx; }
+    RGBQUAD GetTransColor() const;
+    void SetTransColor(RGBQUAD rgb);
+
+    // Alpha plane
+    bool AlphaIsValid() const { return alpha != nullptr; }
+    void AlphaCreate();
+    void AlphaDelete();
+    void AlphaSet(LONG x, LONG y, BYTE level);
+    BYTE AlphaGet(LONG x, LONG y) const;
+    BYTE* AlphaGetPointer(LONG x, LONG y) const;
+    bool AlphaFlip();
+    bool AlphaMirror();
+    bool AlphaPaletteIsValid() const;
+
+    // Selection
+    bool SelectionDelete();
+    bool SelectionIsInside(LONG x, LONG y) const;
+
+protected:
+    BYTE* dib;               // the DIB block, or null
+    BITMAPINFOHEADER header; // the authoritative width, height and depth
+    ImageInfo info;
+    BYTE* selection;  // width * height bytes, or null
+    BYTE* alpha;      // width * height bytes, or null
+    CxImage** layers; // numLayers layer images, or null
+
+    // Sets lastError to the given text.
+    void SetLastError(const char* text);
+    // Byte offset of pixel (x, y) from `pixels`, at the image's depth.
+    std::size_t PixelOffset(LONG x, LONG y) const;
+    // width * height, the size of an alpha plane or selection mask.
+    std::size_t PlaneSize() const;
+};

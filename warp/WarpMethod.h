@@ -1,0 +1,41 @@
+// CWarpMethod: the abstract warping method. It holds the control pairs of one
+// view (source point i in m_srcPoints, its target in m_dstPoints) and offers
+// the warping run Prepare, once per run, and MapPoint, once per pixel.
+//
+// Points are in view coordinates: origin at the image's top-left pixel, x to
+// the right, y downwards.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "platform/WinTypes.h"
+
+class CWarpMethod {
+public:
+    CWarpMethod() = default;
+    CWarpMethod(const CWarpMethod&) = delete;
+    CWarpMethod& operator=(const CWarpMethod&) = delete;
+    virtual ~CWarpMethod() = default;
+
+    // Appends one control pair; pairs are never validated, changed or removed.
+    void AddPair(POINT src, POINT dst);
+
+    // Derives from the current pairs whatever MapPoint needs.
+    virtual void Prepare() = 0;
+    // The warped position of pixel (x, y), each coordinate truncated toward
+    // zero. Uses the pairs present at the last Prepare.
+    virtual POINT MapPoint(int x, int y) = 0;
+
+    std::size_t GetPairCount() const { return m_srcPoints.size(); }
+    const std::vector<POINT>& GetSrcPoints() const { return m_srcPoints; }
+    const std::vector<POINT>& GetDstPoints() const { return m_dstPoints; }
+
+protected:
+    // Index of the first of the first n pairs whose source point is (x, y),
+    // or n when there is none.
+    std::size_t FindSource(int x, int y, std::size_t n) const;
+
+    std::vector<POINT> m_srcPoints;
+    std::vector<POINT> m_dstPoints;
+};

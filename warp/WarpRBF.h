@@ -1,0 +1,31 @@
+// Radial basis functions: the warp is the identity plus a sum of multiquadric
+// basis functions g_i(v) = sqrt(|v - p_i|^2 + r_i), one centred on each
+// source point, with coefficients that carry every p_i onto its q_i.
+#pragma once
+
+#include <vector>
+
+#include "warp/WarpMethod.h"
+
+class CWarpRBF : public CWarpMethod {
+public:
+    // Builds the n x n system and solves it for the x and y displacements.
+    // A system the solver rejects leaves zero coefficients: the identity.
+    void Prepare() override;
+    POINT MapPoint(int x, int y) override;
+
+    // Gauss elimination with complete pivoting of the n x n row-major system
+    // A x = b (n >= 1). Returns 1 and writes x on success; returns 0, leaves x
+    // untouched and prints "Gauss methods failed!" when A is singular.
+    // A and b are never modified.
+    static int SolveGauss(const double* A, const double* b, int n, double* x);
+
+    const std::vector<double>& GetCoefX() const { return m_coefX; }
+    const std::vector<double>& GetCoefY() const { return m_coefY; }
+    const std::vector<int>& GetRadius2() const { return m_radius2; }
+
+private:
+    std::vector<double> m_coefX; // alpha_i, x displacement coefficients
+    std::vector<double> m_coefY; // beta_i, y displacement coefficients
+    std::vector<int> m_radius2;  // r_i, squared shape parameter, in square pixels
+};
