@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 #include "platform/WinTypes.h"
 
@@ -26,6 +27,8 @@ enum ImageFormat : DWORD {
 inline constexpr unsigned long long CXIMAGE_MAX_MEMORY = 256000000ULL;
 
 class CxImage;
+class CxFile;
+struct CodecEntry;
 
 struct ImageInfo {
     DWORD effWidth;           // row width in bytes, padded to a multiple of 4
@@ -66,6 +69,11 @@ public:
     CxImage(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagetype = FORMAT_UNKNOWN);
     CxImage(const CxImage& src, bool copypixels = true, bool copyselection = true,
             bool copyalpha = true);
+    // Load or decode at construction; the image is empty when that fails.
+    CxImage(const char* filename, DWORD imagetype);
+    CxImage(std::FILE* stream, DWORD imagetype);
+    CxImage(CxFile* stream, DWORD imagetype);
+    CxImage(const BYTE* buffer, DWORD size, DWORD imagetype);
     CxImage& operator=(const CxImage& src);
     virtual ~CxImage();
 
@@ -123,6 +131,26 @@ public:
     void Enable(bool enable = true) { info.enabled = enable; }
     static void FreeMemory(void* memblock);
 
+    // Format dispatch. Decoding with FORMAT_UNKNOWN tries every codec in
+    // detection order; Load falls back to detection when the named codec
+    // fails. A failed decode leaves this image as it was.
+    bool Load(const char* filename, DWORD imagetype = FORMAT_UNKNOWN);
+    bool Decode(CxFile* stream, DWORD imagetype);
+    bool Decode(std::FILE* stream, DWORD imagetype);
+    bool Decode(const BYTE* buffer, DWORD size, DWORD imagetype);
+    // Writes the file only when the encode succeeded, so a failed save never
+    // damages an existing file.
+    bool Save(const char* filename, DWORD imagetype);
+    bool Encode(CxFile* stream, DWORD imagetype);
+    bool Encode(std::FILE* stream, DWORD imagetype);
+    // Encodes into a new block the caller frees with FreeMemory; buffer must be null.
+    bool Encode(BYTE*& buffer, long& size, DWORD imagetype);
+    // Several images in one file (animations); GIF only.
+    bool Encode(CxFile* stream, CxImage** images, int count, DWORD imagetype);
+    bool Encode(std::FILE* stream, CxImage** images, int count, DWORD imagetype);
+    // True, with the reason in lastError, when there is nothing to encode or nowhere to write it.
+    bool EncodeSafeCheck(CxFile* stream);
+
     // Colour conversions
     static RGBQUAD RGBtoRGBQUAD(COLORREF cr);
     static COLORREF RGBQUADtoRGB(RGBQUAD c);
@@ -171,6 +199,12 @@ public:
     bool AlphaMirror();
     bool AlphaPaletteIsValid() const;
 
+    // Whole-image transforms: upside down, left to right (alpha plane
+    // included; the selection is dropped), and inverted colours.
+    bool Flip();
+    bool Mirror();
+    bool Negative();
+
     // Selection
     bool SelectionDelete();
     bool SelectionIsInside(LONG x, LONG y) const;
@@ -183,6 +217,10 @@ protected:
     BYTE* alpha;      // width * height bytes, or null
     CxImage** layers; // numLayers layer images, or null
 
+    // Runs one codec's decoder and takes over its image on success.
+    bool DecodeWith(const CodecEntry& codec, CxFile* stream);
+    // Calls visit for every selected pixel inside the selection box.
+    void ForEachSelectedPixel(void (*visit)(CxImage&, LONG, LONG));
     // Sets lastError to the given text.
     void SetLastError(const char* text);
     // Byte offset of pixel (x, y) from `pixels`, at the image's depth.

@@ -1,0 +1,41 @@
+// The table of codecs behind the format dispatch, in detection order. A codec
+// is a CxImage subclass constructed with no arguments, with
+//   bool Decode(CxFile*)  filling the object itself, and
+//   bool Encode(CxFile*)  writing the pixels of the image it is a ghost of;
+// a codec that also has
+//   bool Encode(CxFile*, CxImage** images, int count, bool localColorMap)
+// serves the multi-image encode. Adding a codec is one line in CodecTable.cpp.
+#pragma once
+
+#include <memory>
+#include <span>
+
+#include "image/CxFile.h"
+#include "image/CxImage.h"
+
+struct CodecEntry {
+    DWORD format;
+    std::unique_ptr<CxImage> (*create)();
+    bool (*decode)(CxImage& codec, CxFile* file);
+    bool (*encode)(CxImage& codec, CxFile* file);
+    // Null when the format holds one image only.
+    bool (*encodeMulti)(CxImage& codec, CxFile* file, CxImage** images, int count);
+};
+
+template <class Codec>
+CodecEntry MakeCodecEntry(DWORD format) {
+    CodecEntry e{format, [] { return std::unique_ptr<CxImage>(new Codec()); },
+                 [](CxImage& c, CxFile* f) { return static_cast<Codec&>(c).Decode(f); },
+                 [](CxImage& c, CxFile* f) { return static_cast<Codec&>(c).Encode(f); }, nullptr};
+    if constexpr (requires(Codec & c, CxFile * f, CxImage * *p) { c.Encode(f, p, 1, false); }) {
+        e.encodeMulti = [](CxImage& c, CxFile* f, CxImage** p, int n) {
+            return static_cast<Codec&>(c).Encode(f, p, n, false);
+        };
+    }
+    return e;
+}
+
+// Every codec, in detection order.
+std::span<const CodecEntry> Codecs();
+// The codec of a format id, or null when there is none.
+const CodecEntry* FindCodec(DWORD format);

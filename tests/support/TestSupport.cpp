@@ -1,0 +1,198 @@
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+std::string CorpusDir() {
+    if (const char* env = std::getenv("TORVEX_CORPUS")) return fs::is_directory(env) ? env : "";
+    const fs::path dir = fs::path(TORVEX_SOURCE_DIR) / ".." / "shared" / "corpus";
+    return fs::is_directory(dir) ? dir.lexically_normal().string() : "";
+}
+
+const std::map<std::string, OracleRow>& Oracle() {
+    static const std::map<std::string, OracleRow> rows = [] {
+        std::map<std::string, OracleRow> table;
+        const std::string dir = CorpusDir();
+        if (dir.empty()) return table;
+        std::ifstream in(dir + "/ORACLE.tsv");
+        std::string line;
+        std::vector<std::string> names;
+        while (std::getline(in, line)) {
+            std::vector<std::string> cells;
+            std::stringstream ss(line);
+            std::string cell;
+            while (std::getline(ss, cell, '\t'))
+                cells.push_back(cell);
+            if (names.empty()) {
+                names = cells;
+                continue;
+            }
+            OracleRow row;
+            for (std::size_t i = 0; i < names.size(); ++i)
+                row[names[i]] = i < cells.size() ? cells[i] : "";
+            if (!cells.empty()) table[cells[0]] = row;
+        }
+        return table;
+    }();
+    return rows;
+}
+
+std::vector<std::string> CorpusFiles(const std::string& folder) {
+    std::vector<std::string> files;
+    const std::string dir = CorpusDir();
+    if (dir.empty() || !fs::is_directory(dir + "/" + folder)) return files;
+    for (const auto& e : fs::recursive_directory_iterator(dir + "/" + folder)) {
+        if (e.is_regular_file()) files.push_back(fs::relative(e.path(), dir).string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+namespace {
+
+std::uint32_t Rotl(std::uint32_t x, int c) {
+    return (x << c) | (x >> (32 - c));
+}
+
+} // namespace
+
+std::string Md5Hex(const std::vector<std::uint8_t>& bytes) {
+    static const std::array<int, 64> shifts = {
+        7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 5,  9,  14, 20, 5,  9,
+        14, 20, 5,  9,  14, 20, 5,  9,  14, 20, 4,  11, 16, 23, 4,  11, 16, 23, 4,  11, 16, 23,
+        4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21};
+    std::array<std::uint32_t, 64> k{};
+    for (int i = 0; i < 64; ++i)
+        k[i] = static_cast<std::uint32_t>(std::floor(std::fabs(std::sin(i + 1.0)) * 4294967296.0));
+
+    std::vector<std::uint8_t> msg = bytes;
+    const std::uint64_t bitLength = static_cast<std::uint64_t>(bytes.size()) * 8;
+    msg.push_back(0x80);
+    while (msg.size() % 64 != 56)
+        msg.push_back(0);
+    for (int i = 0; i < 8; ++i)
+        msg.push_back(static_cast<std::uint8_t>(bitLength >> (8 * i)));
+
+    std::uint32_t a0 = 0x67452301, b0 = 0xefcdab89, c0 = 0x98badcfe, d0 = 0x10325476;
+    for (std::size_t chunk = 0; chunk < msg.size(); chunk += 64) {
+        std::uint32_t m[16];
+        for (int i = 0; i < 16; ++i) {
+            const std::uint8_t* p = &msg[chunk + 4 * i];
+            m[i] = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        }
+        std::uint32_t a = a0, b = b0, c = c0, d = d0;
+        for (int i = 0; i < 64; ++i) {
+            std::uint32_t f;
+            int g;
+            if (i < 16) {
+                f = (b & c) | (~b & d);
+                g = i;
+            } else if (i < 32) {
+                f = (d & b) | (~d & c);
+                g = (5 * i + 1) % 16;
+            } else if (i < 48) {
+                f = b ^ c ^ d;
+                g = (3 * i + 5) % 16;
+            } else {
+                f = c ^ (b | ~d);
+                g = (7 * i) % 16;
+            }
+            f = f + a + k[i] + m[g];
+            a = d;
+            d = c;
+            c = b;
+            b = b + Rotl(f, shifts[i]);
+        }
+        a0 += a, b0 += b, c0 += c, d0 += d;
+    }
+    std::string hex;
+    char buf[3];
+    for (std::uint32_t v : {a0, b0, c0, d0}) {
+        for (int i = 0; i < 4; ++i) {
+            std::snprintf(buf, sizeof buf, "%02x", (v >> (8 * i)) & 0xFF);
+            hex += buf;
+        }
+    }
+    return hex;
+}
+
+namespace {
+
+std::vector<std::uint8_t> Dump(const CxImage& img, bool withAlpha) {
+    std::vector<std::uint8_t> out;
+    const LONG w = static_cast<LONG>(img.GetWidth()), h = static_cast<LONG>(img.GetHeight());
+    if (!img.IsValid()) return out;
+    out.reserve(static_cast<std::size_t>(w) * h * (withAlpha ? 4 : 3));
+    for (LONG row = h - 1; row >= 0; --row) {
+        for (LONG x = 0; x < w; ++x) {
+            const RGBQUAD c = img.GetPixelColor(x, row, true);
+            out.push_back(c.rgbRed);
+            out.push_back(c.rgbGreen);
+            out.push_back(c.rgbBlue);
+            if (withAlpha) out.push_back(img.AlphaIsValid() ? c.rgbReserved : 255);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> ToRgb8(const CxImage& img) {
+    return Dump(img, false);
+}
+std::vector<std::uint8_t> ToRgba8(const CxImage& img) {
+    return Dump(img, true);
+}
+
+bool HaveMagick() {
+    return fs::exists("/usr/bin/convert");
+}
+
+int Run(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string TempFile(const std::string& name) {
+    return (fs::path(testing::TempDir()) / ("torvex_" + name)).string();
+}
+
+std::optional<Decoded> MagickDecode(const std::string& path, int frame) {
+    if (!HaveMagick()) return std::nullopt;
+    // Call the real convert directly: the machine may have a wrapper of the
+    // same name earlier on the PATH.
+    const std::string quoted = "'" + path + "[" + std::to_string(frame) + "]'";
+    std::string cmd =
+        "/usr/bin/convert " + quoted + " -format '%w %h\\n' -write info:- rgba:- 2>/dev/null";
+    std::FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return std::nullopt;
+    Decoded d;
+    if (std::fscanf(p, "%d %d\n", &d.width, &d.height) != 2) {
+        pclose(p);
+        return std::nullopt;
+    }
+    std::uint8_t buf[65536];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        d.rgba.insert(d.rgba.end(), buf, buf + n);
+    if (pclose(p) != 0 || d.rgba.size() != static_cast<std::size_t>(d.width) * d.height * 4)
+        return std::nullopt;
+    return d;
+}
+
+} // namespace testsupport

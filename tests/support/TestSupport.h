@@ -1,0 +1,51 @@
+// Shared helpers for the test programs: the real-world corpus and its oracle
+// table, an independent decoder (ImageMagick) to compare against, pixel dumps
+// and MD5 digests.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image/CxImage.h"
+
+namespace testsupport {
+
+// The corpus folder (TORVEX_CORPUS, else ../shared/corpus beside the
+// project), or an empty string when it is absent.
+std::string CorpusDir();
+
+// One row of the corpus's ORACLE.tsv, by column name ("im_ok", "im_w", ...).
+using OracleRow = std::map<std::string, std::string>;
+// Every row of ORACLE.tsv keyed by file path relative to the corpus; empty
+// when the corpus is absent.
+const std::map<std::string, OracleRow>& Oracle();
+// Files of the corpus below a folder ("bmp", "gif/wuffs-artificial-gif"), sorted.
+std::vector<std::string> CorpusFiles(const std::string& folder);
+
+// Lowercase hexadecimal MD5 of the bytes.
+std::string Md5Hex(const std::vector<std::uint8_t>& bytes);
+
+// The image as 8-bit RGB or RGBA, rows top-down (as decoders usually hand
+// them out). RGBA takes alpha from the alpha plane, else 255.
+std::vector<std::uint8_t> ToRgb8(const CxImage& img);
+std::vector<std::uint8_t> ToRgba8(const CxImage& img);
+
+// ImageMagick's convert at /usr/bin/convert, when installed.
+bool HaveMagick();
+struct Decoded {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba; // rows top-down
+};
+// ImageMagick's decoding of one frame of a file, or nothing when it fails.
+std::optional<Decoded> MagickDecode(const std::string& path, int frame = 0);
+// Runs a shell command; returns its exit status.
+int Run(const std::string& command);
+
+// A fresh path in the test temporary folder.
+std::string TempFile(const std::string& name);
+
+} // namespace testsupport
