@@ -177,8 +177,8 @@ std::optional<Decoded> MagickDecode(const std::string& path, int frame) {
     // Call the real convert directly: the machine may have a wrapper of the
     // same name earlier on the PATH.
     const std::string quoted = "'" + path + "[" + std::to_string(frame) + "]'";
-    std::string cmd =
-        "/usr/bin/convert " + quoted + " -format '%w %h\\n' -write info:- rgba:- 2>/dev/null";
+    std::string cmd = "/usr/bin/convert " + quoted +
+                      " -format '%w %h\\n' -write info:- -depth 8 rgba:- 2>/dev/null";
     std::FILE* p = popen(cmd.c_str(), "r");
     if (!p) return std::nullopt;
     Decoded d;
