@@ -200,23 +200,8 @@ TEST(BmpDecode, ThirtyTwoBitDropsTheFourthByteAndHonoursMasks) {
 }
 
 TEST(BmpDecode, V5HeaderWithMasksInsideAndNoImageSize) {
-    Bytes file = {'B', 'M'};
-    Put32(file, 0);
-    Put32(file, 0);
-    Put32(file, 14 + 124 + 6); // six spare bytes before the pixels
-    Put32(file, 124);
-    Put32(file, 2);
-    Put32(file, static_cast<std::uint32_t>(-1));
-    Put16(file, 1);
-    Put16(file, 16);
-    Put32(file, BI_BITFIELDS);
-    for (int i = 0; i < 5; ++i)
-        Put32(file, 0); // image size 0, resolutions, colour counts
-    for (std::uint32_t m : {0x0F00u, 0x00F0u, 0x000Fu, 0xF000u})
-        Put32(file, m);
-    file.resize(14 + 124 + 6, 0xEE);
-    Put16(file, 0xF123);
-    Put16(file, 0x0F00);
+    const Bytes file = V5File(2, -1, 16, BI_BITFIELDS, {0x0F00, 0x00F0, 0x000F, 0xF000},
+                              {0x23, 0xF1, 0x00, 0x0F}, 6);
     const CxImage img = DecodeBmp(file);
     ASSERT_TRUE(img.IsValid()) << DecodeError(file);
     EXPECT_EQ(Pixel(img, 0, 0), (RGBQUAD{0x30, 0x20, 0x10, 0}));

@@ -45,6 +45,19 @@ Bytes FileAndInfoHeader(int width, int height, int bpp, std::uint32_t compressio
     return b;
 }
 
+Bytes V5File(int width, int height, int bpp, std::uint32_t compression,
+             const std::uint32_t (&masks)[4], const Bytes& pixels, int gap) {
+    Bytes b = FileAndInfoHeader(width, height, bpp, compression, 0,
+                                static_cast<std::uint32_t>(14 + 124 + gap));
+    b[14] = 124;
+    b.resize(14 + 40);
+    for (std::uint32_t m : masks)
+        Put32(b, m);
+    b.resize(14 + 124 + static_cast<std::size_t>(gap), 0xEE);
+    b.insert(b.end(), pixels.begin(), pixels.end());
+    return b;
+}
+
 CxImage DecodeBmp(const Bytes& bytes) {
     CxImage img;
     img.Decode(bytes.data(), static_cast<DWORD>(bytes.size()), FORMAT_BMP);

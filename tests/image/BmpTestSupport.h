@@ -24,6 +24,12 @@ void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes FileAndInfoHeader(int width, int height, int bpp, std::uint32_t compression,
                         std::uint32_t colours = 0, std::uint32_t offBits = 0);
 
+// A file with a 124-byte V5 header carrying the given masks (red, green,
+// blue, alpha), biSizeImage 0, and `gap` spare bytes between the header and
+// the pixels, which bfOffBits skips.
+Bytes V5File(int width, int height, int bpp, std::uint32_t compression,
+             const std::uint32_t (&masks)[4], const Bytes& pixels, int gap = 0);
+
 // The image decoded from memory as FORMAT_BMP; invalid on failure.
 CxImage DecodeBmp(const Bytes& bytes);
 
