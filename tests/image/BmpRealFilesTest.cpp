@@ -13,10 +13,16 @@ using testsupport::MagickDecode;
 
 namespace {
 
+// A temporary file of the running test: ctest runs tests in parallel.
+std::string Scratch(const std::string& name) {
+    return testsupport::TempFile(
+        std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" + name);
+}
+
 // A deterministic colourful picture with an odd width (row padding matters).
 std::string SourcePicture() {
     static const std::string path = [] {
-        const std::string p = testsupport::TempFile("bmp_source.png");
+        const std::string p = Scratch("bmp_source.png");
         testsupport::Run("/usr/bin/convert -size 67x41 -seed 7 plasma:red-blue '" + p + "'");
         return p;
     }();
@@ -27,7 +33,7 @@ std::string SourcePicture() {
 // result's path, or empty when ImageMagick failed.
 std::string MagickWrite(const std::string& name, const std::string& options,
                         const std::string& coder) {
-    const std::string out = testsupport::TempFile(name);
+    const std::string out = Scratch(name);
     const std::string cmd = "/usr/bin/convert '" + SourcePicture() + "' " + options + " " + coder +
                             ":'" + out + "' 2>/dev/null";
     return testsupport::Run(cmd) == 0 ? out : "";
@@ -98,7 +104,7 @@ TEST(BmpMagickFiles, TopDownRowsDecodeLikeImageMagick) {
     for (const auto& [bpp, options] : depths) {
         const std::string bottomUp = MagickWrite("bottom_up" + bpp + ".bmp", options, "bmp3");
         ASSERT_FALSE(bottomUp.empty());
-        const std::string topDown = testsupport::TempFile("top_down" + bpp + ".bmp");
+        const std::string topDown = Scratch("top_down" + bpp + ".bmp");
         WriteFile(topDown, MakeTopDown(ReadFile(bottomUp)));
         ExpectMatchesMagick(topDown);
     }
