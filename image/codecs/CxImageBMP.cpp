@@ -315,78 +315,93 @@ private:
 
 } // namespace
 
-// BI_RLE8: count/value pairs, and escapes for end of line, end of bitmap,
-// delta and absolute runs. A run that passes the end of its row ends the
-// decoding; any end of the stream ends it too.
-void CxImageBMP::DecodeRLE8(CxFile& f) {
-    RleRows rows(info.pixels, header.biSizeImage, info.effWidth, GetHeight());
+namespace {
+
+// Where a run-length stream writes next: a row number and a column (bytes
+// for RLE8, pixels for RLE4).
+struct RlePosition {
     std::int64_t row = 0;
     std::uint64_t x = 0;
+};
+
+// Walks a run-length stream: each encoded run (count, value) goes to `run`,
+// the count of each absolute run to `absolute`, which reads its own data; end
+// of line and delta move `pos`. Ends at the end-of-bitmap code, at the end of
+// the stream, or when a callback returns false.
+template <class Run, class Absolute>
+void WalkRleStream(CxFile& f, RlePosition& pos, Run run, Absolute absolute) {
     BYTE c = 0, d = 0, v = 0, dx = 0, dy = 0;
     while (ReadByte(f, c)) {
         if (c > 0) {
-            rows.Select(row);
-            if (!ReadByte(f, v)) return;
-            for (int i = 0; i < c; ++i, ++x) {
-                if (x >= rows.EffWidth()) return;
-                rows.Store(x, v);
-            }
-            continue;
-        }
-        if (!ReadByte(f, d)) return;
-        if (d == 0) {
-            x = 0, ++row;
-        } else if (d == 1) {
+            if (!ReadByte(f, v) || !run(c, v)) return;
+        } else if (!ReadByte(f, d) || d == 1) {
             return;
+        } else if (d == 0) {
+            pos.x = 0, ++pos.row;
         } else if (d == 2) {
             if (!ReadByte(f, dx) || !ReadByte(f, dy)) return;
-            x += dx, row += dy;
-        } else {
-            rows.Select(row);
-            for (int i = 0; i < d; ++i) {
-                if (!ReadByte(f, v)) return;
-                rows.Store(x + i, v);
-            }
-            if ((d & 1) && !ReadByte(f, v)) return;
-            x += d;
+            pos.x += dx, pos.row += dy;
+        } else if (!absolute(d)) {
+            return;
         }
     }
 }
 
+// Pixel i of a run takes the high nibble of its byte when i is even.
+BYTE NibbleOf(BYTE v, int i) {
+    return (i & 1) ? (v & 0x0F) : (v >> 4);
+}
+
+} // namespace
+
+// BI_RLE8. A run that passes the end of its row ends the decoding; an
+// absolute run may continue into the next row (never past the block).
+void CxImageBMP::DecodeRLE8(CxFile& f) {
+    RleRows rows(info.pixels, header.biSizeImage, info.effWidth, GetHeight());
+    RlePosition pos;
+    const auto run = [&](BYTE count, BYTE value) {
+        rows.Select(pos.row);
+        for (int i = 0; i < count; ++i, ++pos.x) {
+            if (pos.x >= rows.EffWidth()) return false;
+            rows.Store(pos.x, value);
+        }
+        return true;
+    };
+    const auto absolute = [&](BYTE count) {
+        rows.Select(pos.row);
+        BYTE v = 0;
+        for (int i = 0; i < count; ++i) {
+            if (!ReadByte(f, v)) return false;
+            rows.Store(pos.x + i, v);
+        }
+        pos.x += count;
+        return !(count & 1) || ReadByte(f, v); // padding to a whole word
+    };
+    WalkRleStream(f, pos, run, absolute);
+}
+
 // BI_RLE4 as published: an encoded run alternates the high and low nibble of
 // its value, an absolute run takes its pixels' nibbles in stream order from
-// (d + 1) / 2 bytes padded to a whole word, and a delta moves by pixels.
-// `pixel` counts 4-bit pixels from the start of the selected row.
+// (count + 1) / 2 bytes padded to a whole word, and a delta moves by pixels.
 void CxImageBMP::DecodeRLE4(CxFile& f) {
     RleRows rows(info.pixels, header.biSizeImage, info.effWidth, GetHeight());
-    std::int64_t row = 0;
-    std::uint64_t pixel = 0;
-    BYTE c = 0, d = 0, v = 0, dx = 0, dy = 0;
-    while (ReadByte(f, c)) {
-        if (c > 0) {
-            rows.Select(row);
-            if (!ReadByte(f, v)) return;
-            for (int i = 0; i < c; ++i)
-                rows.StoreNibble(pixel++, (i & 1) ? (v & 0x0F) : (v >> 4));
-            continue;
+    RlePosition pos;
+    const auto run = [&](BYTE count, BYTE value) {
+        rows.Select(pos.row);
+        for (int i = 0; i < count; ++i)
+            rows.StoreNibble(pos.x++, NibbleOf(value, i));
+        return true;
+    };
+    const auto absolute = [&](BYTE count) {
+        rows.Select(pos.row);
+        BYTE v = 0;
+        for (int i = 0; i < count; ++i) {
+            if (!(i & 1) && !ReadByte(f, v)) return false;
+            rows.StoreNibble(pos.x++, NibbleOf(v, i));
         }
-        if (!ReadByte(f, d)) return;
-        if (d == 0) {
-            pixel = 0, ++row;
-        } else if (d == 1) {
-            return;
-        } else if (d == 2) {
-            if (!ReadByte(f, dx) || !ReadByte(f, dy)) return;
-            pixel += dx, row += dy;
-        } else {
-            rows.Select(row);
-            for (int i = 0; i < d; ++i) {
-                if (!(i & 1) && !ReadByte(f, v)) return;
-                rows.StoreNibble(pixel++, (i & 1) ? (v & 0x0F) : (v >> 4));
-            }
-            if ((((d + 1) / 2) & 1) && !ReadByte(f, v)) return;
-        }
-    }
+        return !(((count + 1) / 2) & 1) || ReadByte(f, v);
+    };
+    WalkRleStream(f, pos, run, absolute);
 }
 
 bool CxImageBMP::Encode(CxFile* hFile) {

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "tests/image/BmpTestSupport.h"
@@ -19,16 +17,8 @@ namespace {
 // Columns of a corpus table, keyed by its first column.
 std::map<std::string, std::vector<std::string>> ReadTable(const std::string& name) {
     std::map<std::string, std::vector<std::string>> rows;
-    std::ifstream in(testsupport::CorpusDir() + "/" + name);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> cells;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, '\t'))
-            cells.push_back(cell);
+    for (auto& cells : testsupport::ReadTsv(testsupport::CorpusDir() + "/" + name))
         if (!cells.empty()) rows[cells[0]] = cells;
-    }
     return rows;
 }
 
