@@ -27,6 +27,14 @@ constexpr OutputFormat kOutputFormats[] = {
     {"bmp", FORMAT_BMP},
 };
 
+// ".bmp, .gif, ...": the extensions of the table, for messages.
+std::string OutputExtensions() {
+    std::string list;
+    for (const OutputFormat& f : kOutputFormats)
+        list += (list.empty() ? "." : ", .") + std::string(f.extension);
+    return list;
+}
+
 std::string Lowercase(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -91,8 +99,9 @@ Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOp
 
 } // namespace
 
-const char* Usage() {
-    return R"(Usage: torvex-warp [--method idw|rbf|mls] [--pair SX,SY:TX,TY]... [--pairs FILE]
+std::string Usage() {
+    std::string text =
+        R"(Usage: torvex-warp [--method idw|rbf|mls] [--pair SX,SY:TX,TY]... [--pairs FILE]
                    [--repeat K] INPUT OUTPUT
 
 Warps INPUT with control pairs and writes the result to OUTPUT, exactly as
@@ -115,7 +124,7 @@ the workbench's "Do Warping" command does.
   --help            show this text.
 
 INPUT may be in any format the image container reads (detected from its
-content). OUTPUT's extension chooses the format written: .bmp. Any other
+content). OUTPUT's extension chooses the format written: EXTENSIONS. Any other
 extension is refused before anything is read or computed.
 
 The output is 24 bits per pixel. "Gauss methods failed!" is printed on
@@ -126,6 +135,9 @@ Exit status: 0 success, 2 usage error (bad option, pair, count or output
 extension), 1 anything else (unreadable input or pairs file, malformed pairs
 file line, failed warp or write).
 )";
+    const std::string marker = "EXTENSIONS";
+    text.replace(text.find(marker), marker.size(), OutputExtensions());
+    return text;
 }
 
 DWORD OutputFormatFor(const std::string& path) {
@@ -194,8 +206,8 @@ Outcome ParseArgs(const std::vector<std::string>& args, WarpOptions& o) {
     o.output = operands[1];
     o.outputFormat = OutputFormatFor(o.output);
     if (o.outputFormat == FORMAT_UNKNOWN)
-        return UsageError("cannot write '" + o.output +
-                          "': unsupported output extension (use .bmp)");
+        return UsageError("cannot write '" + o.output + "': unsupported output extension (use " +
+                          OutputExtensions() + ")");
     return {};
 }
 

@@ -40,7 +40,7 @@ struct Outcome {
 };
 
 // The --help text.
-const char* Usage();
+std::string Usage();
 
 // The format an output file name asks for by its extension (any letter
 // case), or FORMAT_UNKNOWN when no encoder serves it.
