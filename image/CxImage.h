@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "platform/Gdi.h"
 #include "platform/WinTypes.h"
 
 enum ImageFormat : DWORD {
@@ -267,6 +268,16 @@ public:
     static float KernelQuadratic(float d);
     static float KernelMitchell(float d);
     static float KernelCatrom(float d);
+
+    // Presentation: paints the image at (x, y) on a device context, stretched
+    // to cx x cy (a negative size is the image's own), limited to the clip
+    // box and the optional clip rectangle, composited over the device's
+    // pixels when the image has transparency or alpha. 0 when nothing was
+    // attempted, else 1.
+    LONG Draw(HDC hdc, LONG x = 0, LONG y = 0, LONG cx = -1, LONG cy = -1,
+              const RECT* pClipRect = nullptr, bool bSmooth = false) const;
+    LONG Draw(HDC hdc, const RECT& rect, const RECT* pClipRect = nullptr,
+              bool bSmooth = false) const;
 
 protected:
     BYTE* dib;               // the DIB block, or null
