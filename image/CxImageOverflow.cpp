@@ -7,35 +7,62 @@
 
 namespace {
 
+// Each axis moves on its own; the integer and real forms differ only in how.
+
 // Remainder with the sign of the dividend, made non-negative.
-LONG WrapIndex(LONG v, LONG size) {
+LONG Wrap(LONG v, LONG size) {
     const LONG r = v % size;
     return r < 0 ? r + size : r;
 }
 
-// -1 maps to 1 and size to size - 1. Negation in 64 bits, so that the
-// lowest LONG has a positive counterpart.
-LONG MirrorIndex(LONG v, LONG size) {
-    if (v < 0) return static_cast<LONG>(-static_cast<long long>(v) % size);
-    if (v >= size) return size - (v % size) - 1;
-    return v;
-}
-
-float WrapCoordinate(float v, float size) {
+float Wrap(float v, float size) {
     v = std::fmod(v, size);
     return v < 0 ? v + size : v;
 }
 
-float ClampCoordinate(float v, float size) {
+LONG Clamp(LONG v, LONG size) {
+    return std::clamp(v, 0, size - 1);
+}
+
+// NaN goes to 0 too.
+float Clamp(float v, float size) {
     if (!(v > 0)) v = 0;
     if (!(size - 1 > v)) v = size - 1;
     return v;
 }
 
-float MirrorCoordinate(float v, float size) {
+// -1 maps to 1 and size to size - 1. The negation is done in 64 bits, so the
+// lowest LONG has a positive counterpart.
+LONG Mirror(LONG v, LONG size) {
+    if (v < 0) return static_cast<LONG>(-static_cast<long long>(v) % size);
+    if (v >= size) return size - (v % size) - 1;
+    return v;
+}
+
+float Mirror(float v, float size) {
     if (v < 0) return std::fmod(-v, size);
     if (v >= size) return size - (std::fmod(v, size) + 1);
     return v;
+}
+
+template <class T>
+void MoveInside(T& x, T& y, T w, T h, OverflowMethod ofMethod) {
+    switch (ofMethod) {
+    case OverflowWrap:
+        x = Wrap(x, w);
+        y = Wrap(y, h);
+        break;
+    case OverflowClampToEdge:
+        x = Clamp(x, w);
+        y = Clamp(y, h);
+        break;
+    case OverflowMirror:
+        x = Mirror(x, w);
+        y = Mirror(y, h);
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -43,43 +70,13 @@ float MirrorCoordinate(float v, float size) {
 void CxImage::OverflowCoordinates(LONG& x, LONG& y, OverflowMethod ofMethod) const {
     const LONG w = header.biWidth, h = header.biHeight;
     if (IsInside(x, y) || w <= 0 || h <= 0) return;
-    switch (ofMethod) {
-    case OverflowWrap:
-        x = WrapIndex(x, w);
-        y = WrapIndex(y, h);
-        break;
-    case OverflowClampToEdge:
-        x = std::clamp(x, 0, w - 1);
-        y = std::clamp(y, 0, h - 1);
-        break;
-    case OverflowMirror:
-        x = MirrorIndex(x, w);
-        y = MirrorIndex(y, h);
-        break;
-    default:
-        break;
-    }
+    MoveInside(x, y, w, h, ofMethod);
 }
 
 void CxImage::OverflowCoordinates(float& x, float& y, OverflowMethod ofMethod) const {
     const float w = static_cast<float>(header.biWidth), h = static_cast<float>(header.biHeight);
     if ((0 <= x && x < w && 0 <= y && y < h) || !(w > 0 && h > 0)) return;
-    switch (ofMethod) {
-    case OverflowWrap:
-        x = WrapCoordinate(x, w);
-        y = WrapCoordinate(y, h);
-        break;
-    case OverflowClampToEdge:
-        x = ClampCoordinate(x, w);
-        y = ClampCoordinate(y, h);
-        break;
-    case OverflowMirror:
-        x = MirrorCoordinate(x, w);
-        y = MirrorCoordinate(y, h);
-        break;
-    default:
-        break;
-    }
+    MoveInside(x, y, w, h, ofMethod);
 }
 
 RGBQUAD CxImage::GetPixelColorWithOverflow(LONG x, LONG y, OverflowMethod ofMethod,
