@@ -111,24 +111,26 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, D
     const Raster& from = src->bitmap->raster;
     Raster& to = dst->bitmap->raster;
     const long long dx = static_cast<long long>(x1) - x, dy = static_cast<long long>(y1) - y;
-    for (const RECT& v : VisibleRects(*dst)) {
-        // The destination pixels whose source pixels exist.
-        const long long left = std::max({static_cast<long long>(v.left), 0LL + x, -dx});
-        const long long right =
-            std::min({static_cast<long long>(v.right), 0LL + x + cx, from.width - dx});
-        const long long top = std::max({static_cast<long long>(v.top), 0LL + y, -dy});
-        const long long bottom =
-            std::min({static_cast<long long>(v.bottom), 0LL + y + cy, from.height - dy});
-        // Read the whole block first: source and destination may overlap.
-        std::vector<DWORD> block;
-        for (long long row = top; row < bottom; ++row) {
-            for (long long col = left; col < right; ++col)
-                block.push_back(from.Get(static_cast<LONG>(col + dx), static_cast<LONG>(row + dy)));
-        }
-        auto next = block.begin();
-        for (long long row = top; row < bottom; ++row) {
-            for (long long col = left; col < right; ++col)
-                to.Set(static_cast<LONG>(col), static_cast<LONG>(row), *next++);
+    const std::vector<RECT> visible = VisibleRects(*dst);
+    const RECT box = BoundingRect(visible);
+    // The destination pixels in the clip box whose source pixels exist.
+    const long long left = std::max({static_cast<long long>(box.left), 0LL + x, -dx});
+    const long long right =
+        std::min({static_cast<long long>(box.right), 0LL + x + cx, from.width - dx});
+    const long long top = std::max({static_cast<long long>(box.top), 0LL + y, -dy});
+    const long long bottom =
+        std::min({static_cast<long long>(box.bottom), 0LL + y + cy, from.height - dy});
+    // Read the whole block first: source and destination may overlap.
+    std::vector<DWORD> block;
+    for (long long row = top; row < bottom; ++row) {
+        for (long long col = left; col < right; ++col)
+            block.push_back(from.Get(static_cast<LONG>(col + dx), static_cast<LONG>(row + dy)));
+    }
+    auto next = block.begin();
+    for (long long row = top; row < bottom; ++row) {
+        for (long long col = left; col < right; ++col, ++next) {
+            if (InAnyRect(visible, col, row))
+                to.Set(static_cast<LONG>(col), static_cast<LONG>(row), *next);
         }
     }
     return TRUE;
