@@ -12,6 +12,14 @@ inline constexpr COLORREF kRed = RGB(255, 0, 0);
 inline constexpr COLORREF kGreen = RGB(0, 255, 0);
 inline constexpr COLORREF kBlue = RGB(0, 0, 255);
 
+// The picture symbols: '.' white, 'R' red, 'G' green, 'B' blue, 'K' black.
+inline constexpr char kSymbols[] = ".RGBK";
+inline constexpr COLORREF kSymbolColors[] = {kWhite, kRed, kGreen, kBlue, kBlack};
+
+inline COLORREF ColorOfSymbol(char c) {
+    return kSymbolColors[std::string(kSymbols).find(c)];
+}
+
 class TestSurface {
 public:
     TestSurface(int width, int height, COLORREF background = kWhite)
@@ -33,14 +41,18 @@ public:
             0xFF000000 | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
     }
 
-    // One character per pixel of rows top to bottom-1, columns left to
-    // right-1, a newline after each row: '.' white, 'K' black, 'R' red, 'G'
-    // green, 'B' blue, '?' anything else.
+    // One symbol per pixel ('?' for other colours) of rows top to bottom - 1
+    // and columns left to right - 1, a newline after each row.
     std::string Picture(int left, int top, int right, int bottom) const {
         std::string s;
         for (int y = top; y < bottom; ++y) {
-            for (int x = left; x < right; ++x)
-                s += Symbol(Pixel(x, y));
+            for (int x = left; x < right; ++x) {
+                char symbol = '?';
+                for (int i = 0; kSymbols[i]; ++i) {
+                    if (kSymbolColors[i] == Pixel(x, y)) symbol = kSymbols[i];
+                }
+                s += symbol;
+            }
             s += '\n';
         }
         return s;
@@ -48,23 +60,6 @@ public:
     std::string Picture() const { return Picture(0, 0, pixels_.width, pixels_.height); }
 
 private:
-    static char Symbol(COLORREF c) {
-        switch (c) {
-        case kWhite:
-            return '.';
-        case kBlack:
-            return 'K';
-        case kRed:
-            return 'R';
-        case kGreen:
-            return 'G';
-        case kBlue:
-            return 'B';
-        default:
-            return '?';
-        }
-    }
-
     HDC dc_;
     SurfacePixels pixels_{};
 };
