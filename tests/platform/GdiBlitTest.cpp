@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 #include "platform/ByteOrder.h"
@@ -21,7 +21,8 @@ struct Dib {
         : info(40 + 4 * palette.size()), bits(std::move(rows)) {
         StoreInfoHeader(info.data(),
                         BITMAPINFOHEADER{40, width, height, 1, bpp, BI_RGB, 0, 0, 0, clrUsed, 0});
-        std::memcpy(info.data() + 40, palette.data(), 4 * palette.size());
+        const BYTE* colors = reinterpret_cast<const BYTE*>(palette.data());
+        std::copy(colors, colors + 4 * palette.size(), info.begin() + 40);
     }
     const BITMAPINFO* bmi() const { return reinterpret_cast<const BITMAPINFO*>(info.data()); }
 
