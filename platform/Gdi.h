@@ -9,8 +9,10 @@
 // converting it (GetSurfacePixels). A memory context (CreateCompatibleDC)
 // draws on the bitmap selected into it, here a 24-bit DIB section.
 //
-// Coordinates are device pixels, x to the right, y downwards. Painting is
-// limited to the surface and to the clip region, a union of rectangles.
+// Coordinates are logical units, x to the right, y downwards: device pixels
+// shifted by the context's viewport origin (SetViewportOrgEx, 0, 0 at first).
+// Painting is limited to the surface and to the clip region, a union of
+// rectangles in device pixels.
 //
 // Objects. Pens, regions and bitmaps share one handle type, HGDIOBJ; every
 // call checks that a handle names a live object of the kind it expects and
@@ -102,6 +104,10 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj); // pens and bitmaps; the previous on
 BOOL DeleteObject(HGDIOBJ obj);
 HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);
+// Places the logical origin at device point (x, y): lines, DIB output, blits
+// and the clip box then work in logical units. Clip regions stay in device
+// units, as on Windows.
+BOOL SetViewportOrgEx(HDC hdc, int x, int y, POINT* previous);
 
 // Pens and lines.
 HPEN CreatePen(int style, int width, COLORREF color); // PS_SOLID only

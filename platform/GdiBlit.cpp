@@ -71,6 +71,9 @@ int SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD width, DWORD height, 
     GdiDevice* dc = Find<GdiDevice>(hdc);
     DibLayout dib;
     if (!dc || !bits || !dib.Open(bmi, colorUse)) return 0;
+    const POINT dest = ToDevice(*dc, xDest, yDest);
+    xDest = dest.x;
+    yDest = dest.y;
     const BYTE* rows = static_cast<const BYTE*>(bits);
     const long long scanEnd = std::min(static_cast<long long>(startScan) + lines,
                                        static_cast<long long>(dib.header.biHeight));
@@ -108,6 +111,11 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, D
     GdiDevice* dst = Find<GdiDevice>(hdc);
     const GdiDevice* src = Find<GdiDevice>(hdcSrc);
     if (!dst || !src || rop != SRCCOPY) return FALSE;
+    const POINT to0 = ToDevice(*dst, x, y), from0 = ToDevice(*src, x1, y1);
+    x = to0.x;
+    y = to0.y;
+    x1 = from0.x;
+    y1 = from0.y;
     const Raster& from = src->bitmap->raster;
     Raster& to = dst->bitmap->raster;
     const long long dx = static_cast<long long>(x1) - x, dy = static_cast<long long>(y1) - y;

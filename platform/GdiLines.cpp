@@ -82,8 +82,8 @@ BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous) {
 BOOL LineTo(HDC hdc, int x, int y) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc) return FALSE;
-    const POINT to{x, y};
-    PaintLine(dc->bitmap->raster, VisibleRects(*dc), dc->position, to, *dc->pen);
-    dc->position = to;
+    PaintLine(dc->bitmap->raster, VisibleRects(*dc), ToDevice(*dc, dc->position.x, dc->position.y),
+              ToDevice(*dc, x, y), *dc->pen);
+    dc->position = POINT{x, y};
     return TRUE;
 }

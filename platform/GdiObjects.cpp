@@ -134,6 +134,14 @@ BOOL DeleteObject(HGDIOBJ obj) {
     return TRUE;
 }
 
+BOOL SetViewportOrgEx(HDC hdc, int x, int y, POINT* previous) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc) return FALSE;
+    if (previous) *previous = dc->viewportOrg;
+    dc->viewportOrg = POINT{x, y};
+    return TRUE;
+}
+
 HDC CreateCompatibleDC(HDC hdc) {
     if (hdc && !Find<GdiDevice>(hdc)) return nullptr;
     return NewDevice(nullptr);

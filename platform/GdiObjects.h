@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Gdi.h"
+#include "platform/Truncate.h"
 
 // A raster a context draws on: the 32-bit surface of a surface context (rows
 // top-down, 0xFFRRGGBB) or the rows of a 24-bit DIB section (bottom-up, blue,
@@ -75,7 +76,8 @@ struct GdiDevice : GdiObject {
     std::unique_ptr<GdiBitmap> surface; // a surface context's own raster
     GdiBitmap* bitmap = nullptr;        // the raster drawn on
     GdiPen* pen = nullptr;
-    POINT position{0, 0};
+    POINT position{0, 0};                  // the current position, in logical units
+    POINT viewportOrg{0, 0};               // device point of the logical origin
     std::optional<std::vector<RECT>> clip; // none: the whole raster
     int stretchMode = BLACKONWHITE;
 };
@@ -106,6 +108,11 @@ template <class T>
 T* Find(const void* handle) {
     GdiObject* obj = FindObject(handle);
     return obj && obj->kind == T::kKind ? static_cast<T*>(obj) : nullptr;
+}
+
+// A logical point of a context in device units, saturated to the int range.
+inline POINT ToDevice(const GdiDevice& dc, long long x, long long y) {
+    return POINT{SaturateToInt(x + dc.viewportOrg.x), SaturateToInt(y + dc.viewportOrg.y)};
 }
 
 // The rectangles a context may paint: its clip region cut to its raster.

@@ -106,6 +106,10 @@ int GetClipBox(HDC hdc, RECT* rect) {
     const GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc || !rect) return RGN_ERROR;
     const std::vector<RECT> visible = VisibleRects(*dc);
-    *rect = BoundingRect(visible);
+    const RECT box = BoundingRect(visible);
+    // The box in logical units.
+    const POINT org = dc->viewportOrg;
+    *rect = RECT{SaturateToInt(0LL + box.left - org.x), SaturateToInt(0LL + box.top - org.y),
+                 SaturateToInt(0LL + box.right - org.x), SaturateToInt(0LL + box.bottom - org.y)};
     return RegionType(visible);
 }

@@ -76,3 +76,23 @@ TEST(GdiObjects, SelectedObjectsCannotBeDeletedUntilReleased) {
     EXPECT_TRUE(DeleteDC(other));
     EXPECT_EQ(GetLiveGdiObjectCount(), before);
 }
+
+TEST(GdiViewport, OriginShiftsLinesDibsAndTheClipBox) {
+    TestSurface s(6, 4);
+    POINT previous{-1, -1};
+    ASSERT_TRUE(SetViewportOrgEx(s.dc(), -2, -1, &previous));
+    EXPECT_EQ(previous, (POINT{0, 0}));
+    EXPECT_EQ(ClipBox(s.dc()), (RECT{2, 1, 8, 5})) << "the box in logical units";
+    HPEN red = CreatePen(PS_SOLID, 1, kRed);
+    HGDIOBJ old = SelectObject(s.dc(), red);
+    MoveToEx(s.dc(), 2, 4, nullptr);
+    LineTo(s.dc(), 6, 4); // device row 3, columns 0 to 3
+    SelectObject(s.dc(), old);
+    DeleteObject(red);
+    Flood(s.dc(), 3, 2); // logical (0, 0) is device (-2, -1): only one pixel shows
+    EXPECT_EQ(s.Picture(), "K.....\n"
+                           "......\n"
+                           "......\n"
+                           "RRRR..\n");
+    EXPECT_FALSE(SetViewportOrgEx(nullptr, 0, 0, nullptr));
+}
