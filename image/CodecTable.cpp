@@ -3,11 +3,13 @@
 #include <vector>
 
 #include "image/codecs/CxImageBMP.h"
+#include "image/codecs/CxImageMetafile.h"
 
 std::span<const CodecEntry> Codecs() {
     // Detection order: BMP, ICO, GIF, TGA, PCX, WBMP, WMF.
     static const std::vector<CodecEntry> table = {
         MakeCodecEntry<CxImageBMP>(FORMAT_BMP),
+        MakeCodecEntry<CxImageMetafile>(FORMAT_WMF),
     };
     return table;
 }

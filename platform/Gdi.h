@@ -21,8 +21,9 @@
 // that is still selected into a context; contexts are released with DeleteDC.
 // GetLiveGdiObjectCount tells how many objects and contexts are alive.
 //
-// Every context starts with a stock pen (solid, black, width 1) and a memory
-// context with a stock empty bitmap; stock objects are never released.
+// Every context starts with a stock pen (solid, black, width 1), a stock
+// brush (solid white) and, for a memory context, a stock empty bitmap; stock
+// objects are never released.
 //
 // Pens. Lines follow the Windows rule that the end point is not painted. A
 // pen of width w paints, for each pixel on the line's path, w pixels across
@@ -32,6 +33,14 @@
 // a pen of width 2 paints the path pixel and the one below it on a horizontal
 // line, the path pixel and the one to its right on a vertical line. Line ends
 // are square; the end pixel's whole cross-section stays unpainted.
+//
+// Filled shapes. A polygon covers the pixels whose centres lie inside it
+// under the context's fill mode (ALTERNATE: an odd number of crossings,
+// WINDING: a non-zero winding number); so the pixels of a rectangle's right
+// and bottom edges stay outside, as on Windows. The brush fills first and the
+// pen then outlines each polygon. A hatched brush paints its 8 x 8 pattern,
+// aligned to the device origin, and between the pattern's lines the
+// background colour when the background mode is OPAQUE.
 //
 // Like the rest of the program, the layer is used from one thread only.
 #pragma once
@@ -48,6 +57,7 @@ using HGDIOBJ = GdiObject*;
 using HPEN = HGDIOBJ;
 using HRGN = HGDIOBJ;
 using HBITMAP = HGDIOBJ;
+using HBRUSH = HGDIOBJ;
 using HDC = GdiDevice*;
 using HANDLE = void*;
 
@@ -61,6 +71,37 @@ inline constexpr BOOL FALSE = 0;
 inline constexpr BOOL TRUE = 1;
 
 inline constexpr int PS_SOLID = 0;
+inline constexpr int PS_NULL = 5;
+
+// Brush styles and hatch patterns.
+inline constexpr UINT BS_SOLID = 0;
+inline constexpr UINT BS_NULL = 1;
+inline constexpr UINT BS_HATCHED = 2;
+inline constexpr LONG HS_HORIZONTAL = 0;
+inline constexpr LONG HS_VERTICAL = 1;
+inline constexpr LONG HS_FDIAGONAL = 2;
+inline constexpr LONG HS_BDIAGONAL = 3;
+inline constexpr LONG HS_CROSS = 4;
+inline constexpr LONG HS_DIAGCROSS = 5;
+
+struct LOGBRUSH {
+    UINT lbStyle;
+    COLORREF lbColor;
+    LONG lbHatch;
+};
+
+// Polygon fill modes and background modes.
+inline constexpr int ALTERNATE = 1;
+inline constexpr int WINDING = 2;
+inline constexpr int TRANSPARENT = 1;
+inline constexpr int OPAQUE = 2;
+
+// Device capabilities and system colours.
+inline constexpr int BITSPIXEL = 12;
+inline constexpr int LOGPIXELSX = 88;
+inline constexpr int LOGPIXELSY = 90;
+inline constexpr int COLOR_WINDOW = 5;
+inline constexpr UINT ETO_OPAQUE = 2;
 
 inline constexpr int RGN_AND = 1;
 inline constexpr int RGN_OR = 2;
@@ -78,6 +119,12 @@ inline constexpr int HALFTONE = 4;
 
 inline constexpr UINT DIB_RGB_COLORS = 0;
 inline constexpr DWORD SRCCOPY = 0x00CC0020;
+inline constexpr DWORD SRCPAINT = 0x00EE0086;  // destination OR source
+inline constexpr DWORD SRCAND = 0x008800C6;    // destination AND source
+inline constexpr DWORD SRCINVERT = 0x00660046; // destination XOR source
+inline constexpr DWORD PATCOPY = 0x00F00021;
+inline constexpr DWORD BLACKNESS = 0x00000042;
+inline constexpr DWORD WHITENESS = 0x00FF0062;
 
 // Surface contexts (our own; the application and tests use them).
 
@@ -100,7 +147,7 @@ bool GetSurfacePixels(HDC hdc, SurfacePixels* out);
 std::size_t GetLiveGdiObjectCount();
 
 // Objects and contexts.
-HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj); // pens and bitmaps; the previous one
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj); // pens, brushes and bitmaps; the previous one
 BOOL DeleteObject(HGDIOBJ obj);
 HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);
@@ -108,11 +155,35 @@ BOOL DeleteDC(HDC hdc);
 // and the clip box then work in logical units. Clip regions stay in device
 // units, as on Windows.
 BOOL SetViewportOrgEx(HDC hdc, int x, int y, POINT* previous);
+// The screen this layer stands for: 96 pixels per inch both ways; a context
+// over a 24-bit DIB section reports 24 bits per pixel, a surface 32.
+int GetDeviceCaps(HDC hdc, int index);
+COLORREF GetSysColor(int index); // COLOR_WINDOW is white; others black
 
 // Pens and lines.
-HPEN CreatePen(int style, int width, COLORREF color); // PS_SOLID only
+HPEN CreatePen(int style, int width, COLORREF color); // PS_SOLID or PS_NULL
 BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous);
 BOOL LineTo(HDC hdc, int x, int y);
+// The segments through the points, without the last point's pixel; the
+// current position is neither used nor moved.
+BOOL Polyline(HDC hdc, const POINT* points, int count);
+
+// Brushes, background and fill mode.
+HBRUSH CreateBrushIndirect(const LOGBRUSH* brush); // BS_SOLID, BS_NULL or BS_HATCHED
+COLORREF SetBkColor(HDC hdc, COLORREF color);      // the previous colour
+int SetBkMode(HDC hdc, int mode);                  // the previous mode, 0 on failure
+int SetPolyFillMode(HDC hdc, int mode);            // the previous mode, 0 on failure
+
+// Filled shapes: `polygons` closed polygons whose vertex counts are in
+// `counts`, filled as one shape and each outlined.
+BOOL PolyPolygon(HDC hdc, const POINT* points, const int* counts, int polygons);
+// The rectangle (x, y, width, height) filled by the brush (PATCOPY), black
+// or white; negative sizes extend to the left or upwards.
+BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
+// Text output stands for its opaque background only: with ETO_OPAQUE the
+// rectangle is filled with the background colour; no glyphs are drawn.
+BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text,
+                 UINT count, const int* dx);
 
 // Device-independent bitmaps: bottom-up, uncompressed, 1, 4, 8 or 24 bits
 // per pixel, colour tables of RGBQUADs (DIB_RGB_COLORS).
@@ -123,9 +194,19 @@ int SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD width, DWORD height, 
 HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section,
                          DWORD offset);
 BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
+// The source rectangle of a DIB (origin at its bottom-left pixel) stretched
+// onto the destination rectangle, each destination pixel taking the source
+// pixel under its centre; a negative size mirrors. The raster operation is
+// SRCCOPY, SRCAND, SRCPAINT or SRCINVERT; the number of destination lines, 0
+// on failure.
+int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                  int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* bmi,
+                  UINT colorUse, DWORD rop);
 int SetStretchBltMode(HDC hdc, int mode); // the previous mode, 0 on failure
 
 // Clipping.
 int GetClipBox(HDC hdc, RECT* rect);
 HRGN CreateRectRgnIndirect(const RECT* rect);
 int ExtSelectClipRgn(HDC hdc, HRGN rgn, int mode); // RGN_AND or RGN_OR
+// Replaces the clip region with a copy of `rgn`; a null region removes it.
+int SelectClipRgn(HDC hdc, HRGN rgn);

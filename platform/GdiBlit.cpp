@@ -2,6 +2,8 @@
 // stretch mode.
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/ByteOrder.h"
@@ -142,6 +144,76 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, D
         }
     }
     return TRUE;
+}
+
+namespace {
+
+// Combines a source pixel with the destination pixel under a raster
+// operation; SRCCOPY for any other.
+DWORD Combine(DWORD rop, DWORD dst, DWORD src) {
+    switch (rop) {
+    case SRCAND:
+        return dst & src;
+    case SRCPAINT:
+        return dst | src;
+    case SRCINVERT:
+        return dst ^ src;
+    default:
+        return src;
+    }
+}
+
+// One axis of a stretch: destination pixel d samples source pixel
+// src + floor((d + 0.5 - dest) * srcSize / destSize). A negative size on
+// either side mirrors.
+struct StretchAxis {
+    long long dst0, dstEnd; // the destination span, dst0 <= dstEnd
+    long long dest, src;
+    double scale;
+
+    StretchAxis(long long d, long long destSize, long long s, long long srcSize)
+        : dst0(std::min(d, d + destSize)), dstEnd(std::max(d, d + destSize)), dest(d), src(s),
+          scale(static_cast<double>(srcSize) / static_cast<double>(destSize)) {}
+    long long Source(long long d) const {
+        return src + static_cast<long long>(std::floor((d + 0.5 - dest) * scale));
+    }
+};
+
+} // namespace
+
+int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                  int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* bmi,
+                  UINT colorUse, DWORD rop) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    DibLayout dib;
+    if (!dc || !bits || !dib.Open(bmi, colorUse) || destWidth == 0 || destHeight == 0 ||
+        srcWidth == 0 || srcHeight == 0)
+        return 0;
+    const POINT dest = ToDevice(*dc, xDest, yDest);
+    const StretchAxis ax(dest.x, destWidth, xSrc, srcWidth);
+    // Rows counted down from the top of the source rectangle; DIB rows count
+    // up from the bottom.
+    const StretchAxis ay(dest.y, destHeight, 0, srcHeight);
+    const BYTE* rows = static_cast<const BYTE*>(bits);
+    Raster& raster = dc->bitmap->raster;
+    for (const RECT& v : VisibleRects(*dc)) {
+        const long long top = std::max<long long>(v.top, ay.dst0);
+        const long long bottom = std::min<long long>(v.bottom, ay.dstEnd);
+        const long long left = std::max<long long>(v.left, ax.dst0);
+        const long long right = std::min<long long>(v.right, ax.dstEnd);
+        for (long long y = top; y < bottom; ++y) {
+            const long long row = 0LL + ySrc + srcHeight - 1 - ay.Source(y);
+            if (row < 0 || row >= dib.header.biHeight) continue;
+            const BYTE* p = rows + static_cast<std::size_t>(row) * dib.stride;
+            for (long long x = left; x < right; ++x) {
+                const long long col = ax.Source(x);
+                if (col < 0 || col >= dib.header.biWidth) continue;
+                const LONG dx = static_cast<LONG>(x), dy = static_cast<LONG>(y);
+                raster.Set(dx, dy, Combine(rop, raster.Get(dx, dy), dib.Pixel(p, col)));
+            }
+        }
+    }
+    return std::abs(destHeight);
 }
 
 // This context has no stretching blits; the mode is kept for the caller.

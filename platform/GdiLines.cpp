@@ -35,14 +35,15 @@ struct LineAxes {
     }
 };
 
-// Paints the path from `from` to `to` without its end pixel, the pen's
-// cross-section at every path pixel. Only the steps that fall inside the
-// clip box are visited, so far-away end points cost nothing.
+} // namespace
+
+// Only the steps that fall inside the clip box are visited, so far-away end
+// points cost nothing.
 void PaintLine(Raster& raster, const std::vector<RECT>& visible, POINT from, POINT to,
                const GdiPen& pen) {
     const LineAxes line(from, to);
     const RECT box = BoundingRect(visible);
-    if (line.steps == 0 || IsEmptyRect(box)) return;
+    if (pen.null || line.steps == 0 || IsEmptyRect(box)) return;
     const long long majorLo = line.xMajor ? box.left : box.top;
     const long long majorHi = (line.xMajor ? box.right : box.bottom) - 1;
     const long long minorLo = line.xMajor ? box.top : box.left;
@@ -64,11 +65,10 @@ void PaintLine(Raster& raster, const std::vector<RECT>& visible, POINT from, POI
     }
 }
 
-} // namespace
-
 HPEN CreatePen(int style, int width, COLORREF color) {
-    if (style != PS_SOLID) return nullptr;
-    return Register(std::make_unique<GdiPen>(std::max(width, 1), ColorRefToRgb(color)));
+    if (style != PS_SOLID && style != PS_NULL) return nullptr;
+    return Register(
+        std::make_unique<GdiPen>(std::max(width, 1), ColorRefToRgb(color), style == PS_NULL));
 }
 
 BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous) {
@@ -85,5 +85,16 @@ BOOL LineTo(HDC hdc, int x, int y) {
     PaintLine(dc->bitmap->raster, VisibleRects(*dc), ToDevice(*dc, dc->position.x, dc->position.y),
               ToDevice(*dc, x, y), *dc->pen);
     dc->position = POINT{x, y};
+    return TRUE;
+}
+
+BOOL Polyline(HDC hdc, const POINT* points, int count) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc || !points || count < 2) return FALSE;
+    const std::vector<RECT> visible = VisibleRects(*dc);
+    for (int i = 1; i < count; ++i) {
+        PaintLine(dc->bitmap->raster, visible, ToDevice(*dc, points[i - 1].x, points[i - 1].y),
+                  ToDevice(*dc, points[i].x, points[i].y), *dc->pen);
+    }
     return TRUE;
 }

@@ -2,6 +2,7 @@
 // and release of contexts.
 #include <new>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/GdiObjects.h"
 
@@ -16,6 +17,12 @@ GdiPen* StockPen() {
     static GdiPen pen(1, 0);
     pen.stock = true;
     return &pen;
+}
+
+GdiBrush* StockBrush() {
+    static GdiBrush brush(BS_SOLID, 0xFFFFFF, 0);
+    brush.stock = true;
+    return &brush;
 }
 
 GdiBitmap* StockBitmap() {
@@ -39,6 +46,7 @@ GdiDevice* NewDevice(std::unique_ptr<GdiBitmap> surface) {
     auto dc = std::make_unique<GdiDevice>();
     dc->surface = std::move(surface);
     Reselect(dc->pen, StockPen());
+    Reselect(dc->brush, StockBrush());
     Reselect(dc->bitmap, dc->surface ? dc->surface.get() : StockBitmap());
     return Register(std::move(dc));
 }
@@ -55,6 +63,7 @@ void DestroyObject(const void* handle) {
 
 GdiObject* FindObject(const void* handle) {
     if (handle == HandleOf(StockPen())) return StockPen();
+    if (handle == HandleOf(StockBrush())) return StockBrush();
     if (handle == HandleOf(StockBitmap())) return StockBitmap();
     const auto it = Registry().find(handle);
     return it != Registry().end() ? it->second.get() : nullptr;
@@ -117,6 +126,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc) return nullptr;
     if (GdiPen* pen = Find<GdiPen>(obj)) return Reselect(dc->pen, pen);
+    if (GdiBrush* brush = Find<GdiBrush>(obj)) return Reselect(dc->brush, brush);
     GdiBitmap* bitmap = Find<GdiBitmap>(obj);
     // A bitmap goes into a memory context only, and into one at a time.
     if (!bitmap || dc->surface) return nullptr;
@@ -151,7 +161,55 @@ BOOL DeleteDC(HDC hdc) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc) return FALSE;
     --dc->pen->selections;
+    --dc->brush->selections;
     --dc->bitmap->selections;
     DestroyObject(hdc);
     return TRUE;
+}
+
+int GetDeviceCaps(HDC hdc, int index) {
+    const GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc) return 0;
+    switch (index) {
+    case LOGPIXELSX:
+    case LOGPIXELSY:
+        return 96;
+    case BITSPIXEL:
+        return dc->bitmap->raster.layout == Raster::Layout::Bgr24BottomUp ? 24 : 32;
+    default:
+        return 0;
+    }
+}
+
+COLORREF GetSysColor(int index) {
+    return index == COLOR_WINDOW ? RGB(255, 255, 255) : RGB(0, 0, 0);
+}
+
+HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) {
+    if (!brush || brush->lbStyle > BS_HATCHED) return nullptr;
+    if (brush->lbStyle == BS_HATCHED &&
+        (brush->lbHatch < HS_HORIZONTAL || brush->lbHatch > HS_DIAGCROSS))
+        return nullptr;
+    return Register(
+        std::make_unique<GdiBrush>(brush->lbStyle, ColorRefToRgb(brush->lbColor), brush->lbHatch));
+}
+
+COLORREF SetBkColor(HDC hdc, COLORREF color) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc) return 0xFFFFFFFF; // CLR_INVALID
+    const DWORD previous = std::exchange(dc->bkRgb, ColorRefToRgb(color));
+    return RGB(static_cast<BYTE>(previous >> 16), static_cast<BYTE>(previous >> 8),
+               static_cast<BYTE>(previous));
+}
+
+int SetBkMode(HDC hdc, int mode) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
+    return std::exchange(dc->bkMode, mode);
+}
+
+int SetPolyFillMode(HDC hdc, int mode) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc || (mode != ALTERNATE && mode != WINDING)) return 0;
+    return std::exchange(dc->fillMode, mode);
 }

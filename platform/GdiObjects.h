@@ -32,7 +32,7 @@ inline DWORD ColorRefToRgb(COLORREF c) {
            GetBValue(c);
 }
 
-enum class GdiKind { Pen, Region, Bitmap, Device };
+enum class GdiKind { Pen, Brush, Region, Bitmap, Device };
 
 struct GdiObject {
     explicit GdiObject(GdiKind k) : kind(k) {}
@@ -47,9 +47,18 @@ struct GdiObject {
 
 struct GdiPen : GdiObject {
     static constexpr GdiKind kKind = GdiKind::Pen;
-    GdiPen(LONG w, DWORD c) : GdiObject(kKind), width(w), rgb(c) {}
+    GdiPen(LONG w, DWORD c, bool n = false) : GdiObject(kKind), width(w), rgb(c), null(n) {}
     LONG width; // 1 or more
     DWORD rgb;
+    bool null; // PS_NULL: draws nothing
+};
+
+struct GdiBrush : GdiObject {
+    static constexpr GdiKind kKind = GdiKind::Brush;
+    GdiBrush(UINT s, DWORD c, LONG h) : GdiObject(kKind), style(s), rgb(c), hatch(h) {}
+    UINT style; // BS_SOLID, BS_NULL or BS_HATCHED
+    DWORD rgb;
+    LONG hatch; // HS_HORIZONTAL .. HS_DIAGCROSS
 };
 
 struct GdiRegion : GdiObject {
@@ -76,10 +85,14 @@ struct GdiDevice : GdiObject {
     std::unique_ptr<GdiBitmap> surface; // a surface context's own raster
     GdiBitmap* bitmap = nullptr;        // the raster drawn on
     GdiPen* pen = nullptr;
+    GdiBrush* brush = nullptr;
     POINT position{0, 0};                  // the current position, in logical units
     POINT viewportOrg{0, 0};               // device point of the logical origin
     std::optional<std::vector<RECT>> clip; // none: the whole raster
     int stretchMode = BLACKONWHITE;
+    int fillMode = ALTERNATE;
+    int bkMode = OPAQUE;
+    DWORD bkRgb = 0xFFFFFF;
 };
 
 // The value a handle to the object has: registry entries are keyed by it,
@@ -121,3 +134,12 @@ RECT BoundingRect(const std::vector<RECT>& rects); // 0, 0, 0, 0 for none
 bool InAnyRect(const std::vector<RECT>& rects, long long x, long long y);
 RECT IntersectRects(const RECT& a, const RECT& b); // empty when they miss
 bool IsEmptyRect(const RECT& r);
+
+// Paints the path from `from` to `to` in device units without its end pixel,
+// the pen's cross-section at every path pixel.
+void PaintLine(Raster& raster, const std::vector<RECT>& visible, POINT from, POINT to,
+               const GdiPen& pen);
+// Fills the device rectangle `r` (cut to the visible rectangles) with a
+// brush; pixels of a hatched brush's gaps take `bkRgb` when `opaque`.
+void PaintRect(Raster& raster, const std::vector<RECT>& visible, const RECT& r,
+               const GdiBrush& brush, bool opaque, DWORD bkRgb);

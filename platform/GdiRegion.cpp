@@ -113,3 +113,16 @@ int GetClipBox(HDC hdc, RECT* rect) {
                  SaturateToInt(0LL + box.right - org.x), SaturateToInt(0LL + box.bottom - org.y)};
     return RegionType(visible);
 }
+
+int SelectClipRgn(HDC hdc, HRGN hrgn) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc) return RGN_ERROR;
+    if (!hrgn) {
+        dc->clip.reset();
+        return SIMPLEREGION;
+    }
+    const GdiRegion* rgn = Find<GdiRegion>(hrgn);
+    if (!rgn) return RGN_ERROR;
+    dc->clip = rgn->rects;
+    return RegionType(*dc->clip);
+}

@@ -28,6 +28,12 @@ struct RECT {
     friend constexpr bool operator==(const RECT&, const RECT&) = default;
 };
 
+struct SIZE {
+    LONG cx;
+    LONG cy;
+    friend constexpr bool operator==(const SIZE&, const SIZE&) = default;
+};
+
 struct RGBQUAD {
     BYTE rgbBlue;
     BYTE rgbGreen;
@@ -73,5 +79,6 @@ static_assert(sizeof(BYTE) == 1 && sizeof(WORD) == 2 && sizeof(DWORD) == 4);
 static_assert(sizeof(LONG) == 4 && sizeof(UINT) == 4 && sizeof(BOOL) == 4);
 static_assert(sizeof(POINT) == 8);
 static_assert(sizeof(RECT) == 16);
+static_assert(sizeof(SIZE) == 8);
 static_assert(sizeof(RGBQUAD) == 4);
 static_assert(sizeof(BITMAPINFOHEADER) == 40);

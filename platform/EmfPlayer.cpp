@@ -1,0 +1,598 @@
+// Enhanced metafile records played onto the canvas. A record is its type and
+// size (both 32 bits) followed by its fields; sizes are multiples of 4.
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "platform/MetafileCanvas.h"
+#include "platform/MetafilePlayer.h"
+#include "platform/MetafileRecord.h"
+
+namespace {
+
+constexpr DWORD kEmfSignature = 0x464D4520; // " EMF"
+constexpr std::size_t kMinHeaderBytes = 88;
+
+enum : DWORD {
+    EMR_HEADER = 1,
+    EMR_POLYBEZIER = 2,
+    EMR_POLYGON = 3,
+    EMR_POLYLINE = 4,
+    EMR_POLYBEZIERTO = 5,
+    EMR_POLYLINETO = 6,
+    EMR_POLYPOLYLINE = 7,
+    EMR_POLYPOLYGON = 8,
+    EMR_SETWINDOWEXTEX = 9,
+    EMR_SETWINDOWORGEX = 10,
+    EMR_SETVIEWPORTEXTEX = 11,
+    EMR_SETVIEWPORTORGEX = 12,
+    EMR_EOF = 14,
+    EMR_SETMAPMODE = 17,
+    EMR_SETBKMODE = 18,
+    EMR_SETPOLYFILLMODE = 19,
+    EMR_SETBKCOLOR = 25,
+    EMR_MOVETOEX = 27,
+    EMR_INTERSECTCLIPRECT = 30,
+    EMR_SCALEVIEWPORTEXTEX = 31,
+    EMR_SCALEWINDOWEXTEX = 32,
+    EMR_SAVEDC = 33,
+    EMR_RESTOREDC = 34,
+    EMR_SETWORLDTRANSFORM = 35,
+    EMR_MODIFYWORLDTRANSFORM = 36,
+    EMR_SELECTOBJECT = 37,
+    EMR_CREATEPEN = 38,
+    EMR_CREATEBRUSHINDIRECT = 39,
+    EMR_DELETEOBJECT = 40,
+    EMR_ANGLEARC = 41,
+    EMR_ELLIPSE = 42,
+    EMR_RECTANGLE = 43,
+    EMR_ROUNDRECT = 44,
+    EMR_ARC = 45,
+    EMR_CHORD = 46,
+    EMR_PIE = 47,
+    EMR_LINETO = 54,
+    EMR_ARCTO = 55,
+    EMR_POLYDRAW = 56,
+    EMR_SETARCDIRECTION = 57,
+    EMR_BEGINPATH = 59,
+    EMR_ENDPATH = 60,
+    EMR_CLOSEFIGURE = 61,
+    EMR_FILLPATH = 62,
+    EMR_STROKEANDFILLPATH = 63,
+    EMR_STROKEPATH = 64,
+    EMR_SELECTCLIPPATH = 67,
+    EMR_ABORTPATH = 68,
+    EMR_EXTSELECTCLIPRGN = 75,
+    EMR_BITBLT = 76,
+    EMR_STRETCHBLT = 77,
+    EMR_SETDIBITSTODEVICE = 80,
+    EMR_STRETCHDIBITS = 81,
+    EMR_POLYBEZIER16 = 85,
+    EMR_POLYGON16 = 86,
+    EMR_POLYLINE16 = 87,
+    EMR_POLYBEZIERTO16 = 88,
+    EMR_POLYLINETO16 = 89,
+    EMR_POLYPOLYLINE16 = 90,
+    EMR_POLYPOLYGON16 = 91,
+    EMR_POLYDRAW16 = 92,
+    EMR_CREATEMONOBRUSH = 93,
+    EMR_CREATEDIBPATTERNBRUSHPT = 94,
+    EMR_EXTCREATEPEN = 95,
+};
+
+constexpr DWORD kStockObject = 0x80000000;
+constexpr DWORD kDibRgbColors = 0;
+constexpr DWORD kPsGeometric = 0x00010000;
+constexpr int AD_CLOCKWISE = 2;
+constexpr DWORD MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4;
+constexpr DWORD RGN_COPY = 5;
+constexpr BYTE PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
+
+// The stock objects a record may select: brushes 0 to 5, pens 6 to 8.
+std::optional<MetaObject> StockObject(DWORD index) {
+    static constexpr COLORREF kBrushes[] = {RGB(255, 255, 255), RGB(192, 192, 192),
+                                            RGB(128, 128, 128), RGB(64, 64, 64), RGB(0, 0, 0)};
+    MetaObject obj;
+    if (index < 5) {
+        obj.kind = MetaObject::Kind::Brush;
+        obj.brush = MakeBrush(BS_SOLID, kBrushes[index], 0);
+    } else if (index == 5) {
+        obj.kind = MetaObject::Kind::Brush;
+        obj.brush = MakeBrush(BS_NULL, 0, 0);
+    } else if (index <= 8) {
+        obj.kind = MetaObject::Kind::Pen;
+        obj.pen = MakePen(index == 8 ? PS_NULL : PS_SOLID, 0,
+                          index == 6 ? RGB(255, 255, 255) : RGB(0, 0, 0), true);
+    } else {
+        return std::nullopt;
+    }
+    return obj;
+}
+
+class EmfPlayer {
+public:
+    EmfPlayer(MetafileCanvas& canvas, std::size_t handles) : canvas(canvas), objects(handles) {}
+
+    void Play(std::span<const BYTE> bytes) {
+        std::size_t pos = 0;
+        while (bytes.size() - pos >= 8) {
+            const DWORD type = GetLE32(bytes.data() + pos);
+            const DWORD size = GetLE32(bytes.data() + pos + 4);
+            if (type == EMR_EOF || size < 8 || size % 4 != 0 || size > bytes.size() - pos ||
+                !canvas.NextRecord())
+                return;
+            Record(type, RecordView(bytes.subspan(pos, size)));
+            pos += size;
+        }
+    }
+
+private:
+    PointD PointL(const RecordView& r, std::size_t off) const {
+        return {double(r.I32(off)), double(r.I32(off + 4))};
+    }
+    BoxD BoxL(const RecordView& r, std::size_t off) const {
+        return {double(r.I32(off)), double(r.I32(off + 4)), double(r.I32(off + 8)),
+                double(r.I32(off + 12))};
+    }
+    double BoxSize(const BoxD& b) const {
+        return std::max(std::fabs(b.right - b.left), std::fabs(b.bottom - b.top));
+    }
+    Xform XformAt(const RecordView& r, std::size_t off) const {
+        return Xform{r.F32(off),      r.F32(off + 4),  r.F32(off + 8),
+                     r.F32(off + 12), r.F32(off + 16), r.F32(off + 20)};
+    }
+    // `count` points at `off`, 32-bit or 16-bit; empty when they do not fit.
+    std::vector<PointD> Points(const RecordView& r, std::size_t off, std::size_t count,
+                               bool small) const;
+
+    void Record(DWORD type, const RecordView& r);
+    void ClipRegion(const RecordView& r);
+    void Mapping(DWORD type, const RecordView& r);
+    void Objects(DWORD type, const RecordView& r);
+    void Shapes(DWORD type, const RecordView& r);
+    void Polys(DWORD type, const RecordView& r);
+    void PolyPoly(const RecordView& r, bool small, bool closed);
+    void PolyDraw(const RecordView& r, bool small);
+    void Paths(DWORD type, const RecordView& r);
+    void Blits(DWORD type, const RecordView& r);
+    void Dib(const RecordView& r, const DibBlit& blit, std::size_t fields);
+    MetaObject* Slot(DWORD index);
+
+    MetafileCanvas& canvas;
+    std::vector<MetaObject> objects;
+};
+
+std::vector<PointD> EmfPlayer::Points(const RecordView& r, std::size_t off, std::size_t count,
+                                      bool small) const {
+    const std::size_t each = small ? 4 : 8;
+    std::vector<PointD> pts;
+    if (count > r.Size() / each || !r.Has(off, each * count)) return pts;
+    for (std::size_t i = 0; i < count; ++i, off += each) {
+        pts.push_back(small ? PointD{double(r.I16(off)), double(r.I16(off + 2))} : PointL(r, off));
+    }
+    return pts;
+}
+
+void EmfPlayer::Record(DWORD type, const RecordView& r) {
+    MetaState& s = canvas.State();
+    switch (type) {
+    case EMR_SETBKMODE:
+        if (r.U32(8) == TRANSPARENT || r.U32(8) == OPAQUE) s.bkMode = static_cast<int>(r.U32(8));
+        break;
+    case EMR_SETPOLYFILLMODE:
+        if (r.U32(8) == ALTERNATE || r.U32(8) == WINDING) s.fillMode = static_cast<int>(r.U32(8));
+        break;
+    case EMR_SETBKCOLOR:
+        s.bkColor = r.U32(8) & 0xFFFFFF;
+        break;
+    case EMR_SETARCDIRECTION:
+        s.clockwise = r.U32(8) == AD_CLOCKWISE;
+        break;
+    case EMR_SAVEDC:
+        canvas.Save();
+        break;
+    case EMR_RESTOREDC:
+        canvas.Restore(r.I32(8));
+        break;
+    case EMR_INTERSECTCLIPRECT:
+        canvas.IntersectClip(BoxL(r, 8));
+        break;
+    case EMR_EXTSELECTCLIPRGN:
+        ClipRegion(r);
+        break;
+    default:
+        Mapping(type, r);
+        break;
+    }
+}
+
+// Region clipping: a copied region (or none) replaces the clip, an AND
+// narrows it, both by the region's bounding box in recording-device pixels.
+void EmfPlayer::ClipRegion(const RecordView& r) {
+    const DWORD dataSize = r.U32(8), mode = r.U32(12);
+    if (mode != RGN_COPY && mode != RGN_AND) return;
+    if (mode == RGN_COPY) canvas.ResetClip();
+    if (dataSize < 32 || !r.Has(16, 32)) return;
+    const Xform& out = canvas.Transform().Output();
+    const PointD a = out.Apply({double(r.I32(32)), double(r.I32(36))});
+    const PointD b = out.Apply({double(r.I32(40)), double(r.I32(44))});
+    const auto px = [](double v) {
+        return static_cast<LONG>(std::clamp(std::round(v), -1e9, 1e9));
+    };
+    canvas.IntersectClipOutput(RECT{px(std::min(a.x, b.x)), px(std::min(a.y, b.y)),
+                                    px(std::max(a.x, b.x)), px(std::max(a.y, b.y))});
+}
+
+void EmfPlayer::Mapping(DWORD type, const RecordView& r) {
+    MetafileTransform& t = canvas.Transform();
+    const PointD p = PointL(r, 8);
+    switch (type) {
+    case EMR_SETMAPMODE:
+        t.SetMapMode(r.I32(8));
+        break;
+    case EMR_SETWINDOWEXTEX:
+        t.SetWindowExt(p);
+        break;
+    case EMR_SETWINDOWORGEX:
+        t.SetWindowOrg(p);
+        break;
+    case EMR_SETVIEWPORTEXTEX:
+        t.SetViewportExt(p);
+        break;
+    case EMR_SETVIEWPORTORGEX:
+        t.SetViewportOrg(p);
+        break;
+    case EMR_SCALEWINDOWEXTEX:
+    case EMR_SCALEVIEWPORTEXTEX: {
+        const double xNum = r.I32(8), xDen = r.I32(12), yNum = r.I32(16), yDen = r.I32(20);
+        if (xDen == 0 || yDen == 0) break;
+        const bool window = type == EMR_SCALEWINDOWEXTEX;
+        const PointD e = window ? t.WindowExt() : t.ViewportExt();
+        const PointD scaled{e.x * xNum / xDen, e.y * yNum / yDen};
+        window ? t.SetWindowExt(scaled) : t.SetViewportExt(scaled);
+        break;
+    }
+    case EMR_SETWORLDTRANSFORM:
+        t.SetWorld(XformAt(r, 8));
+        break;
+    case EMR_MODIFYWORLDTRANSFORM: {
+        const Xform x = XformAt(r, 8);
+        const DWORD mode = r.U32(32);
+        if (mode == MWT_IDENTITY) t.SetWorld(Xform{});
+        if (mode == MWT_LEFTMULTIPLY) t.SetWorld(Xform::Compose(x, t.World()));
+        if (mode == MWT_RIGHTMULTIPLY) t.SetWorld(Xform::Compose(t.World(), x));
+        if (mode == MWT_SET) t.SetWorld(x);
+        break;
+    }
+    default:
+        Objects(type, r);
+        break;
+    }
+}
+
+void EmfPlayer::Objects(DWORD type, const RecordView& r) {
+    MetaObject obj;
+    switch (type) {
+    case EMR_SELECTOBJECT: {
+        const DWORD index = r.U32(8);
+        if (index & kStockObject) {
+            if (const std::optional<MetaObject> stock = StockObject(index & ~kStockObject))
+                canvas.Select(*stock);
+        } else if (const MetaObject* o = Slot(index)) {
+            canvas.Select(*o);
+        }
+        return;
+    }
+    case EMR_DELETEOBJECT:
+        if (MetaObject* o = Slot(r.U32(8))) *o = MetaObject{};
+        return;
+    case EMR_CREATEPEN:
+        obj.kind = MetaObject::Kind::Pen;
+        obj.pen = MakePen(r.U32(12), r.I32(16), r.U32(24) & 0xFFFFFF, false);
+        break;
+    case EMR_EXTCREATEPEN: {
+        const DWORD style = r.U32(28);
+        obj.kind = MetaObject::Kind::Pen;
+        obj.pen = MakePen(style, r.U32(32), r.U32(40) & 0xFFFFFF, !(style & kPsGeometric));
+        break;
+    }
+    case EMR_CREATEBRUSHINDIRECT:
+        obj.kind = MetaObject::Kind::Brush;
+        obj.brush = MakeBrush(r.U32(12), r.U32(16) & 0xFFFFFF, r.I32(20));
+        break;
+    case EMR_CREATEDIBPATTERNBRUSHPT:
+    case EMR_CREATEMONOBRUSH: {
+        const DWORD offBmi = r.U32(16), cbBmi = r.U32(20), offBits = r.U32(24), cbBits = r.U32(28);
+        std::vector<BYTE> packed;
+        const std::span<const BYTE> bmi = r.Bytes(offBmi, cbBmi), bits = r.Bytes(offBits, cbBits);
+        packed.insert(packed.end(), bmi.begin(), bmi.end());
+        packed.insert(packed.end(), bits.begin(), bits.end());
+        obj = r.U32(12) == kDibRgbColors ? canvas.PatternBrush(packed)
+                                         : MetaObject{MetaObject::Kind::Other, {}, {}};
+        break;
+    }
+    default:
+        Shapes(type, r);
+        return;
+    }
+    if (MetaObject* o = Slot(r.U32(8))) *o = obj;
+}
+
+void EmfPlayer::Shapes(DWORD type, const RecordView& r) {
+    const BoxD box = BoxL(r, 8);
+    const int segments = canvas.Segments(BoxSize(box));
+    switch (type) {
+    case EMR_RECTANGLE:
+        canvas.Draw(RectangleFigure(box));
+        break;
+    case EMR_ELLIPSE:
+        canvas.Draw(EllipseFigure(box, segments));
+        break;
+    case EMR_ROUNDRECT:
+        canvas.Draw(RoundRectFigure(box, r.I32(24), r.I32(28), segments));
+        break;
+    case EMR_ARC:
+    case EMR_CHORD:
+    case EMR_PIE:
+    case EMR_ARCTO: {
+        const ArcKind kind = type == EMR_CHORD ? ArcKind::Chord
+                             : type == EMR_PIE ? ArcKind::Pie
+                                               : ArcKind::Arc;
+        Figure f =
+            ArcFigure(kind, box, PointL(r, 24), PointL(r, 32), canvas.ArcIncreasing(), segments);
+        if (type == EMR_ARCTO)
+            canvas.LineTo(f.points);
+        else
+            canvas.Draw(f);
+        break;
+    }
+    case EMR_ANGLEARC: {
+        const PointD c = PointL(r, 8);
+        const double radius = r.U32(16), start = r.F32(20), sweep = r.F32(24);
+        if (!std::isfinite(start) || !std::isfinite(sweep) || radius > 1e9) break;
+        // Angles in degrees, counterclockwise with y upwards.
+        const double a0 = -start * std::numbers::pi / 180;
+        const double a1 = -(start + std::clamp(sweep, -360.0, 360.0)) * std::numbers::pi / 180;
+        const BoxD b{c.x - radius, c.y - radius, c.x + radius, c.y + radius};
+        const PointD from{c.x + std::cos(a0), c.y + std::sin(a0)};
+        const PointD to{c.x + std::cos(a1), c.y + std::sin(a1)};
+        Figure f = ArcFigure(ArcKind::Arc, b, from, to, sweep < 0, canvas.Segments(radius));
+        canvas.LineTo(f.points);
+        break;
+    }
+    default:
+        Polys(type, r);
+        break;
+    }
+}
+
+void EmfPlayer::Polys(DWORD type, const RecordView& r) {
+    switch (type) {
+    case EMR_MOVETOEX:
+        canvas.MoveTo(PointL(r, 8));
+        return;
+    case EMR_LINETO: {
+        const PointD p = PointL(r, 8);
+        canvas.LineTo(std::span(&p, 1));
+        return;
+    }
+    case EMR_POLYDRAW:
+    case EMR_POLYDRAW16:
+        PolyDraw(r, type == EMR_POLYDRAW16);
+        return;
+    case EMR_POLYPOLYLINE:
+    case EMR_POLYPOLYLINE16:
+    case EMR_POLYPOLYGON:
+    case EMR_POLYPOLYGON16:
+        PolyPoly(r, type >= EMR_POLYPOLYLINE16,
+                 type == EMR_POLYPOLYGON || type == EMR_POLYPOLYGON16);
+        return;
+    default:
+        break;
+    }
+    // The five simple kinds, with 32-bit points or (from EMR_POLYBEZIER16 on) 16-bit ones.
+    const bool small = type >= EMR_POLYBEZIER16 && type <= EMR_POLYLINETO16;
+    const DWORD kind = small ? type - (EMR_POLYBEZIER16 - EMR_POLYBEZIER) : type;
+    if (kind < EMR_POLYBEZIER || kind > EMR_POLYLINETO) {
+        Paths(type, r);
+        return;
+    }
+    const std::vector<PointD> pts = Points(r, 28, r.U32(24), small);
+    if (pts.empty()) return;
+    switch (kind) {
+    case EMR_POLYGON:
+    case EMR_POLYLINE:
+        canvas.Draw(Figure{pts, kind == EMR_POLYGON});
+        break;
+    case EMR_POLYBEZIER: {
+        // Neither uses nor moves the current position.
+        const PointD position = canvas.State().position;
+        canvas.MoveTo(pts[0]);
+        canvas.LineTo(std::span(pts).subspan(1), true);
+        canvas.State().position = position;
+        break;
+    }
+    default:
+        canvas.LineTo(pts, kind == EMR_POLYBEZIERTO);
+        break;
+    }
+}
+
+void EmfPlayer::PolyPoly(const RecordView& r, bool small, bool closed) {
+    const std::size_t polys = r.U32(24), total = r.U32(28);
+    if (polys > r.Size() / 4 || !r.Has(32, 4 * polys)) return;
+    const std::vector<PointD> pts = Points(r, 32 + 4 * polys, total, small);
+    std::vector<Figure> figures;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < polys; ++i) {
+        const std::size_t count = r.U32(32 + 4 * i);
+        if (count > pts.size() - next) return;
+        figures.push_back(Figure{{pts.begin() + next, pts.begin() + next + count}, closed});
+        next += count;
+    }
+    if (closed) {
+        canvas.DrawPolygons(figures);
+        return;
+    }
+    for (const Figure& f : figures)
+        canvas.Draw(f);
+}
+
+// Points with a type byte each: move, line, Bezier (three points), and a
+// flag that closes the figure.
+void EmfPlayer::PolyDraw(const RecordView& r, bool small) {
+    const std::size_t count = r.U32(24);
+    const std::vector<PointD> pts = Points(r, 28, count, small);
+    const std::span<const BYTE> types = r.Bytes(28 + (small ? 4 : 8) * count, count);
+    if (pts.empty() || types.size() != count) return;
+    for (std::size_t i = 0; i < count; ++i) {
+        const BYTE t = types[i] & ~PT_CLOSEFIGURE;
+        if (t == PT_MOVETO) {
+            canvas.MoveTo(pts[i]);
+        } else if (t == PT_BEZIERTO && i + 3 <= count) {
+            canvas.LineTo(std::span(pts).subspan(i, 3), true);
+            i += 2;
+        } else if (t == PT_LINETO) {
+            canvas.LineTo(std::span(pts).subspan(i, 1));
+        }
+        if (types[i] & PT_CLOSEFIGURE) canvas.CloseFigure();
+    }
+}
+
+void EmfPlayer::Paths(DWORD type, const RecordView& r) {
+    switch (type) {
+    case EMR_BEGINPATH:
+        canvas.BeginPath();
+        break;
+    case EMR_ENDPATH:
+        canvas.EndPath();
+        break;
+    case EMR_CLOSEFIGURE:
+        canvas.CloseFigure();
+        break;
+    case EMR_FILLPATH:
+    case EMR_STROKEANDFILLPATH:
+    case EMR_STROKEPATH:
+        canvas.DrawPath(type != EMR_STROKEPATH, type != EMR_FILLPATH);
+        break;
+    case EMR_ABORTPATH:
+    case EMR_SELECTCLIPPATH: // clip paths are not kept: the path is dropped
+        canvas.AbortPath();
+        break;
+    default:
+        Blits(type, r);
+        break;
+    }
+}
+
+// The DIB blits. BitBlt and StretchBlt without a source bitmap paint the
+// brush; their source rectangle counts from the top of the bitmap, that of
+// StretchDIBits and SetDIBitsToDevice from the bottom.
+void EmfPlayer::Blits(DWORD type, const RecordView& r) {
+    const double x = r.I32(24), y = r.I32(28);
+    switch (type) {
+    case EMR_BITBLT:
+    case EMR_STRETCHBLT: {
+        const double w = r.I32(32), h = r.I32(36);
+        const DWORD rop = r.U32(40);
+        if (r.U32(88) == 0) {
+            canvas.PatBlt(x, y, w, h, rop);
+            break;
+        }
+        const bool stretch = type == EMR_STRETCHBLT;
+        Dib(r,
+            DibBlit{x, y, w, h, r.I32(44), r.I32(48), stretch ? r.I32(100) : LONG(w),
+                    stretch ? r.I32(104) : LONG(h), true, rop},
+            84);
+        break;
+    }
+    case EMR_STRETCHDIBITS:
+        Dib(r,
+            DibBlit{x, y, double(r.I32(72)), double(r.I32(76)), r.I32(32), r.I32(36), r.I32(40),
+                    r.I32(44), false, r.U32(68)},
+            48);
+        break;
+    case EMR_SETDIBITSTODEVICE:
+        Dib(r,
+            DibBlit{x, y, double(r.I32(40)), double(r.I32(44)), r.I32(32), r.I32(36), r.I32(40),
+                    r.I32(44), false, SRCCOPY},
+            48);
+        break;
+    default: // text, regions, palettes, comments and the rest are skipped
+        break;
+    }
+}
+
+// The DIB of a blit record: header and bits at the offsets in the four
+// fields from `fields` (offBmi, cbBmi, offBits, cbBits), colour use after
+// them for StretchDIBits and SetDIBitsToDevice, before them for the blits.
+void EmfPlayer::Dib(const RecordView& r, const DibBlit& blit, std::size_t fields) {
+    const DWORD usage = fields == 84 ? r.U32(80) : r.U32(64);
+    const std::span<const BYTE> bmi = r.Bytes(r.U32(fields), r.U32(fields + 4));
+    const std::span<const BYTE> bits = r.Bytes(r.U32(fields + 8), r.U32(fields + 12));
+    if (usage != kDibRgbColors || bmi.empty()) return;
+    std::vector<BYTE> packed(bmi.begin(), bmi.end());
+    packed.insert(packed.end(), bits.begin(), bits.end());
+    canvas.StretchDib(blit, packed);
+}
+
+MetaObject* EmfPlayer::Slot(DWORD index) {
+    // Slot 0 stands for the metafile itself.
+    return index > 0 && index < objects.size() ? &objects[index] : nullptr;
+}
+
+} // namespace
+
+bool GetEnhMetaFileHeader(std::span<const BYTE> emf, ENHMETAHEADER* header) {
+    const RecordView r(emf.first(std::min<std::size_t>(emf.size(), 108)));
+    if (emf.size() < kMinHeaderBytes || r.U32(0) != EMR_HEADER || r.U32(4) < kMinHeaderBytes ||
+        r.U32(4) > emf.size() || r.U32(40) != kEmfSignature || !header)
+        return false;
+    header->rclBounds = RECT{r.I32(8), r.I32(12), r.I32(16), r.I32(20)};
+    header->rclFrame = RECT{r.I32(24), r.I32(28), r.I32(32), r.I32(36)};
+    header->nBytes = r.U32(48);
+    header->nRecords = r.U32(52);
+    header->nHandles = r.U16(56);
+    header->nPalEntries = r.U32(68);
+    header->szlDevice = SIZE{r.I32(72), r.I32(76)};
+    header->szlMillimeters = SIZE{r.I32(80), r.I32(84)};
+    return true;
+}
+
+namespace {
+
+// Recording-device pixels to output pixels: the picture frame (0.01 mm)
+// onto `dest`, or the bounds when the frame or the device size is unusable.
+Xform FrameToDest(const ENHMETAHEADER& h, const RECT& dest, PointD pixelsPerMm) {
+    double left = h.rclFrame.left * pixelsPerMm.x / 100, top = h.rclFrame.top * pixelsPerMm.y / 100;
+    double width = (0.0 + h.rclFrame.right - h.rclFrame.left) * pixelsPerMm.x / 100;
+    double height = (0.0 + h.rclFrame.bottom - h.rclFrame.top) * pixelsPerMm.y / 100;
+    if (!(std::fabs(width) >= 1 && std::fabs(height) >= 1)) {
+        left = h.rclBounds.left, top = h.rclBounds.top;
+        width = 0.0 + h.rclBounds.right - h.rclBounds.left;
+        height = 0.0 + h.rclBounds.bottom - h.rclBounds.top;
+    }
+    Xform x;
+    x.m11 = width != 0 ? (0.0 + dest.right - dest.left) / width : 1;
+    x.m22 = height != 0 ? (0.0 + dest.bottom - dest.top) / height : 1;
+    x.dx = dest.left - left * x.m11;
+    x.dy = dest.top - top * x.m22;
+    return x;
+}
+
+} // namespace
+
+bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest,
+                     const DibReader& readDib) {
+    ENHMETAHEADER h;
+    if (!GetEnhMetaFileHeader(emf, &h)) return false;
+    // The recording device's resolution; 96 dpi when the header has none.
+    PointD ppmm{96 / 25.4, 96 / 25.4};
+    if (h.szlDevice.cx > 0 && h.szlDevice.cy > 0 && h.szlMillimeters.cx > 0 &&
+        h.szlMillimeters.cy > 0)
+        ppmm = {double(h.szlDevice.cx) / h.szlMillimeters.cx,
+                double(h.szlDevice.cy) / h.szlMillimeters.cy};
+    MetafileCanvas canvas(hdc, dest, MetafileTransform(FrameToDest(h, dest, ppmm), ppmm), readDib);
+    EmfPlayer(canvas, h.nHandles).Play(emf);
+    return true;
+}
