@@ -11,9 +11,9 @@ namespace {
 constexpr long long kMaxRecords = 1 << 20;
 constexpr std::size_t kMaxSavedStates = 1024;
 constexpr double kMaxDibPixels = 1 << 24;
-// The work of one playback, in pixels touched and edges visited: eight
-// times the output area, within these bounds.
-constexpr double kMinWork = 1 << 22, kMaxWork = 1 << 27;
+// The work of one playback, in pixels touched and edges visited: 64 times
+// the output area, within these bounds (about a second at most).
+constexpr double kMinWork = 1 << 24, kMaxWork = 1 << 28;
 constexpr int kBezierSegments = 24;
 constexpr LONG kPatternSide = 64; // pattern brushes are averaged over at most this square
 
@@ -96,7 +96,7 @@ MetafileCanvas::MetafileCanvas(HDC hdc, const RECT& dest, const MetafileTransfor
     : hdc(hdc), dest(dest), readDib(readDib), state(transform, dest) {
     const double area = (static_cast<double>(dest.right) - dest.left) *
                         (static_cast<double>(dest.bottom) - dest.top);
-    workLimit = std::clamp(8 * area, kMinWork, kMaxWork);
+    workLimit = std::clamp(64 * area, kMinWork, kMaxWork);
     ApplyClip();
 }
 
@@ -275,22 +275,25 @@ void MetafileCanvas::Render(const std::vector<Figure>& figures, bool fill, bool 
     fill = fill && state.brush.style != BS_NULL;
     stroke = stroke && !state.pen.null;
     if (!fill && !stroke) return;
-    // The cost: the filled rows and their edges, and the stroked lengths.
+    // The cost: the filled rows with their edges and pixels, and the stroked
+    // lengths, within the clip rectangle.
     const RECT& clip = state.clip;
-    const double span = std::max(0L + clip.right - clip.left + clip.bottom - clip.top, 0L);
-    double top = 1e300, bottom = -1e300, points = 0, lengths = 0;
+    const double span = std::max(0.0 + clip.right - clip.left + clip.bottom - clip.top, 0.0);
+    double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300, points = 0, lengths = 0;
     for (const Figure& f : figures) {
         for (std::size_t i = 0; i < f.points.size(); ++i) {
             const PointD a = f.points[i], b = f.points[(i + 1) % f.points.size()];
+            left = std::min(left, a.x), right = std::max(right, a.x);
             top = std::min(top, a.y), bottom = std::max(bottom, a.y);
             lengths += std::min(std::hypot(b.x - a.x, b.y - a.y), span) + 1;
         }
         points += static_cast<double>(f.points.size());
     }
     const double rows =
-        std::clamp(std::min<double>(bottom, clip.bottom) - std::max<double>(top, clip.top) + 1, 0.0,
-                   std::max(span, 0.0));
-    const double cost = (fill ? rows * (points + span) : 0) + (stroke ? lengths * PenWidth() : 0);
+        std::max(0.0, std::min<double>(bottom, clip.bottom) - std::max<double>(top, clip.top) + 1);
+    const double cols =
+        std::max(0.0, std::min<double>(right, clip.right) - std::max<double>(left, clip.left) + 1);
+    const double cost = (fill ? rows * (points + cols) : 0) + (stroke ? lengths * PenWidth() : 0);
     if (!Spend(cost)) return;
 
     std::vector<POINT> pts;

@@ -117,7 +117,9 @@ bool CxImageMetafile::Decode(CxFile* hFile, long nForceWidth, long nForceHeight)
         SetLastError("Cancelled");
         return false;
     }
-    if (pic.cx == 0 || pic.cy == 0) {
+    // Bounds whose right or bottom edge lies before the left or top one
+    // mark an empty picture too.
+    if (pic.cx <= 0 || pic.cy <= 0) {
         SetLastError("empty WMF");
         return false;
     }
