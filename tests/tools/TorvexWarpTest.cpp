@@ -8,6 +8,7 @@
 #include <string>
 
 #include "image/CxImage.h"
+#include "tests/support/MetafileWriter.h"
 #include "tests/support/TestSupport.h"
 #include "tools/WarpCli.h"
 #include "warp/WarpImage.h"
@@ -74,6 +75,20 @@ TEST(TorvexWarp, DefaultMethodWithoutPairsReproducesTheInput) {
     const CxImage result(out.c_str(), FORMAT_BMP);
     EXPECT_EQ(result.GetBpp(), 24);
     ExpectSamePixels(result, CxImage(in.c_str(), FORMAT_BMP));
+}
+
+TEST(TorvexWarp, MetafileInputIsDrawnThenWarped) {
+    const std::string in = Scratch("warp_in.wmf"), out = Scratch("warp_wmf.bmp");
+    const metafiletest::Bytes wmf = metafiletest::WmfWriter()
+                                        .Brush(BS_SOLID, RGB(255, 0, 0))
+                                        .Select(0)
+                                        .Ellipse(10, 5, 90, 45)
+                                        .Placeable(0, 0, 100, 50, 96);
+    std::ofstream(in, std::ios::binary)
+        .write(reinterpret_cast<const char*>(wmf.data()), static_cast<std::streamsize>(wmf.size()));
+    const Result r = RunWarp(in + " " + out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectSamePixels(CxImage(out.c_str(), FORMAT_BMP), CxImage(in.c_str(), FORMAT_UNKNOWN));
 }
 
 TEST(TorvexWarp, RepeatedRbfWarpMatchesTheWarpRunInProcess) {
