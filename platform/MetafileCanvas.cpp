@@ -190,9 +190,9 @@ bool MetafileCanvas::ArcIncreasing() const {
 
 int MetafileCanvas::PenWidth() const {
     if (state.pen.cosmetic) return 1;
-    const double w = std::fabs(state.pen.width) * state.transform.ScaleX();
+    const double w = std::round(std::fabs(state.pen.width) * state.transform.ScaleX());
     const double cap = std::max(dest.right - dest.left, dest.bottom - dest.top);
-    return static_cast<int>(std::clamp(std::round(w), 1.0, std::max(cap, 1.0)));
+    return w > 1 ? static_cast<int>(std::min(w, std::max(cap, 1.0))) : 1; // NaN too
 }
 
 void MetafileCanvas::MoveTo(PointD p) {

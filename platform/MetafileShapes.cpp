@@ -36,7 +36,7 @@ BoxD Normalized(const BoxD& b) {
 
 int CurveSegments(double pixels) {
     if (!(pixels > 1)) return 8;
-    return std::clamp(static_cast<int>(std::ceil(4 * std::sqrt(pixels))), 8, 1024);
+    return static_cast<int>(std::clamp(std::ceil(4 * std::sqrt(pixels)), 8.0, 1024.0));
 }
 
 Figure RectangleFigure(const BoxD& box) {
