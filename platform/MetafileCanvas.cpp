@@ -13,7 +13,7 @@ constexpr std::size_t kMaxSavedStates = 1024;
 constexpr double kMaxDibPixels = 1 << 24;
 // The work of one playback, in pixels touched and edges visited: 64 times
 // the output area, within these bounds (about a second at most).
-constexpr double kMinWork = 1 << 24, kMaxWork = 1 << 28;
+constexpr double kMinWork = 1 << 22, kMaxWork = 1 << 28;
 constexpr int kBezierSegments = 24;
 constexpr LONG kPatternSide = 64; // pattern brushes are averaged over at most this square
 
