@@ -150,6 +150,10 @@ void CxImage::Copy(const CxImage& src, bool copypixels, bool copyselection, bool
     info.ghostOf = nullptr;
     info.parent = nullptr;
     info.pixels = nullptr;
+    // The resolution lives in the header as well as in info; a copy (and so
+    // Flip and Mirror, which work through one) keeps both.
+    header.biXPelsPerMeter = src.header.biXPelsPerMeter;
+    header.biYPelsPerMeter = src.header.biYPelsPerMeter;
     Create(src.GetWidth(), src.GetHeight(), src.GetBpp(), src.GetType());
     if (copypixels && dib && src.dib && GetSize() == src.GetSize()) {
         std::memcpy(dib, src.dib, GetSize());

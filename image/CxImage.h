@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "platform/Gdi.h"
 #include "platform/WinTypes.h"
 
 enum ImageFormat : DWORD {
@@ -21,6 +22,37 @@ enum ImageFormat : DWORD {
     FORMAT_WBMP = 6,
     FORMAT_WMF = 7,
     FORMAT_COUNT = 8,
+};
+
+// How GetPixelColorInterpolated samples between pixel centres. Any other
+// value samples bilinearly.
+enum InterpolationMethod : int {
+    InterpolateNearest = 1,
+    InterpolateBilinear = 2,
+    InterpolateBSpline = 3,
+    InterpolateBicubic = 4,
+    InterpolateBicubic2 = 5,
+    InterpolateLanczos = 6,
+    InterpolateBox = 7,
+    InterpolateHermite = 8,
+    InterpolateHamming = 9,
+    InterpolateSinc = 10,
+    InterpolateBlackman = 11,
+    InterpolateBessel = 12,
+    InterpolateGaussian = 13,
+    InterpolateQuadratic = 14,
+    InterpolateMitchell = 15,
+    InterpolateCatrom = 16,
+};
+
+// What a position outside the image yields.
+enum OverflowMethod : int {
+    OverflowFixedColor = 1,  // the replacement colour
+    OverflowBackground = 2,  // the transparent colour, else the replacement colour
+    OverflowTransparent = 3, // a transparent colour
+    OverflowWrap = 4,        // the image tiles the plane
+    OverflowClampToEdge = 5, // the nearest edge pixel
+    OverflowMirror = 6,      // the image is reflected at its edges
 };
 
 // Upper bound of width * height * bpp / 256 that Create accepts.
@@ -208,6 +240,44 @@ public:
     // Selection
     bool SelectionDelete();
     bool SelectionIsInside(LONG x, LONG y) const;
+
+    // Positions outside the image and between pixel centres. The replacement
+    // colour defaults to white with a fourth byte of 0.
+    void OverflowCoordinates(LONG& x, LONG& y, OverflowMethod ofMethod) const;
+    void OverflowCoordinates(float& x, float& y, OverflowMethod ofMethod) const;
+    RGBQUAD GetPixelColorWithOverflow(LONG x, LONG y, OverflowMethod ofMethod = OverflowFixedColor,
+                                      const RGBQUAD* rplColor = nullptr) const;
+    RGBQUAD GetPixelColorInterpolated(float x, float y,
+                                      InterpolationMethod inMethod = InterpolateBilinear,
+                                      OverflowMethod ofMethod = OverflowFixedColor,
+                                      const RGBQUAD* rplColor = nullptr) const;
+
+    // Interpolation kernels: the weight of a pixel at signed distance d.
+    static float KernelBSpline(float d);
+    static float KernelCubic(float d);
+    static float KernelGeneralizedCubic(float d, float a);
+    static float KernelLanczosSinc(float d, float radius);
+    static float KernelBox(float d);
+    static float KernelHermite(float d);
+    static float KernelHamming(float d);
+    static float KernelSinc(float d);
+    static float KernelBlackman(float d);
+    static float KernelBessel(float d);
+    static float KernelBessel_Order1(float u); // J1, the Bessel function of order one
+    static float KernelGaussian(float d);
+    static float KernelQuadratic(float d);
+    static float KernelMitchell(float d);
+    static float KernelCatrom(float d);
+
+    // Presentation: paints the image at (x, y) on a device context, stretched
+    // to cx x cy (a negative size is the image's own), limited to the clip
+    // box and the optional clip rectangle, composited over the device's
+    // pixels when the image has transparency or alpha. 0 when nothing was
+    // attempted, else 1.
+    LONG Draw(HDC hdc, LONG x = 0, LONG y = 0, LONG cx = -1, LONG cy = -1,
+              const RECT* pClipRect = nullptr, bool bSmooth = false) const;
+    LONG Draw(HDC hdc, const RECT& rect, const RECT* pClipRect = nullptr,
+              bool bSmooth = false) const;
 
 protected:
     BYTE* dib;               // the DIB block, or null

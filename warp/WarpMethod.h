@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/Gdi.h"
 #include "platform/WinTypes.h"
 
 class CWarpMethod {
@@ -26,6 +27,15 @@ public:
     // The warped position of pixel (x, y), each coordinate truncated toward
     // zero. Uses the pairs present at the last Prepare.
     virtual POINT MapPoint(int x, int y) = 0;
+
+    // Draws every pair over the painted image, in index order: a red cross at
+    // the source, a green line from source to target, a blue cross at the
+    // target. The context keeps the pen it had.
+    void DrawPairs(HDC hdc) const;
+    // A plus-shaped cross with arms of 3 pixels and a pen of width 2, red for
+    // a source point and blue for a target. Near the top and left edges each
+    // stroke slides along its own direction so that it starts at 0.
+    static void DrawMarker(int x, int y, bool isSource, HDC hdc);
 
     std::size_t GetPairCount() const { return m_srcPoints.size(); }
     const std::vector<POINT>& GetSrcPoints() const { return m_srcPoints; }

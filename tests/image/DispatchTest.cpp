@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -89,4 +90,80 @@ TEST(Dispatch, FailedSaveLeavesAnExistingFileAlone) {
     const std::string fresh = TempPath("torvex_never.bin");
     EXPECT_FALSE(empty.Save(fresh.c_str(), 99));
     EXPECT_FALSE(Exists(fresh));
+}
+
+TEST(Dispatch, TextFileFailsWithTheNamedCodecsTextOrTheDetectionText) {
+    const std::string path = TempPath("torvex_text.bmp");
+    {
+        std::ofstream out(path);
+        out << "This is a plain text file, not a picture of any kind.\n";
+    }
+    CxImage named(path.c_str(), FORMAT_BMP);
+    EXPECT_FALSE(named.IsValid());
+    EXPECT_STREQ(named.GetLastError(), "Error reading BMP info");
+    CxImage detected(path.c_str(), FORMAT_UNKNOWN);
+    EXPECT_FALSE(detected.IsValid());
+    EXPECT_STREQ(detected.GetLastError(), "Decode: Unknown or wrong format");
+    std::remove(path.c_str());
+}
+
+TEST(Dispatch, FailedDetectionRewindsTheStream) {
+    BYTE text[64];
+    std::memset(text, 'q', sizeof text);
+    CxMemFile f(text, sizeof text);
+    ASSERT_TRUE(f.Seek(7, SEEK_SET));
+    CxImage img;
+    EXPECT_FALSE(img.Decode(&f, FORMAT_UNKNOWN));
+    EXPECT_EQ(f.Tell(), 7);
+}
+
+TEST(Dispatch, DecodingFromMemoryLeavesTheBlockAlone) {
+    CxImage img(3, 2, 24);
+    img.Clear(200);
+    BYTE* block = nullptr;
+    long size = 0;
+    ASSERT_TRUE(img.Encode(block, size, FORMAT_BMP));
+    const std::vector<BYTE> before(block, block + size);
+    CxImage back(block, static_cast<DWORD>(size), FORMAT_UNKNOWN);
+    EXPECT_TRUE(back.IsValid());
+    EXPECT_EQ(back.GetType(), FORMAT_BMP);
+    EXPECT_EQ(std::vector<BYTE>(block, block + size), before);
+    CxImage::FreeMemory(block);
+}
+
+TEST(Dispatch, DecodeStartsAtTheStreamPosition) {
+    CxImage img(2, 2, 8);
+    img.SetPixelIndex(1, 1, 5);
+    BYTE* block = nullptr;
+    long size = 0;
+    ASSERT_TRUE(img.Encode(block, size, FORMAT_BMP));
+    std::vector<BYTE> shifted(block, block + size);
+    shifted.insert(shifted.begin(), 5, 'x');
+    CxImage::FreeMemory(block);
+    CxMemFile f(shifted.data(), static_cast<long>(shifted.size()));
+    f.Seek(5, SEEK_SET);
+    CxImage back;
+    ASSERT_TRUE(back.Decode(&f, FORMAT_UNKNOWN)) << back.GetLastError();
+    EXPECT_EQ(back.GetPixelIndex(1, 1), 5);
+}
+
+TEST(Dispatch, SaveAndLoadRoundTrip) {
+    const std::string path = TempPath("torvex_round.bmp");
+    CxImage img(4, 3, 24);
+    for (LONG y = 0; y < 3; ++y)
+        for (LONG x = 0; x < 4; ++x)
+            img.SetPixelColor(x, y, RGB(BYTE(x * 50), BYTE(y * 80), 9));
+    ASSERT_TRUE(img.Save(path.c_str(), FORMAT_BMP)) << img.GetLastError();
+    CxImage back(path.c_str(), FORMAT_UNKNOWN);
+    ASSERT_TRUE(back.IsValid()) << back.GetLastError();
+    EXPECT_EQ(back.GetType(), FORMAT_BMP);
+    for (LONG y = 0; y < 3; ++y)
+        for (LONG x = 0; x < 4; ++x)
+            EXPECT_EQ(back.GetPixelColor(x, y, false), img.GetPixelColor(x, y, false));
+
+    CxImage empty;
+    EXPECT_FALSE(empty.Save(path.c_str(), FORMAT_BMP));
+    EXPECT_STREQ(empty.GetLastError(), "null image!!!");
+    EXPECT_TRUE(CxImage(path.c_str(), FORMAT_BMP).IsValid()) << "a failed save kept the file";
+    std::remove(path.c_str());
 }

@@ -24,28 +24,36 @@ std::string CorpusDir() {
     return fs::is_directory(dir) ? dir.lexically_normal().string() : "";
 }
 
+std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
+    std::vector<std::vector<std::string>> rows;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells;
+        std::stringstream ss(line);
+        std::string cell;
+        while (std::getline(ss, cell, '\t'))
+            cells.push_back(cell);
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
 const std::map<std::string, OracleRow>& Oracle() {
     static const std::map<std::string, OracleRow> rows = [] {
         std::map<std::string, OracleRow> table;
         const std::string dir = CorpusDir();
         if (dir.empty()) return table;
-        std::ifstream in(dir + "/ORACLE.tsv");
-        std::string line;
-        std::vector<std::string> names;
-        while (std::getline(in, line)) {
-            std::vector<std::string> cells;
-            std::stringstream ss(line);
-            std::string cell;
-            while (std::getline(ss, cell, '\t'))
-                cells.push_back(cell);
-            if (names.empty()) {
-                names = cells;
-                continue;
-            }
+        const auto lines = ReadTsv(dir + "/ORACLE.tsv");
+        if (lines.empty()) return table;
+        const std::vector<std::string>& names = lines.front();
+        for (std::size_t r = 1; r < lines.size(); ++r) {
+            const std::vector<std::string>& cells = lines[r];
+            if (cells.empty()) continue;
             OracleRow row;
             for (std::size_t i = 0; i < names.size(); ++i)
                 row[names[i]] = i < cells.size() ? cells[i] : "";
-            if (!cells.empty()) table[cells[0]] = row;
+            table[cells[0]] = row;
         }
         return table;
     }();
@@ -177,8 +185,8 @@ std::optional<Decoded> MagickDecode(const std::string& path, int frame) {
     // Call the real convert directly: the machine may have a wrapper of the
     // same name earlier on the PATH.
     const std::string quoted = "'" + path + "[" + std::to_string(frame) + "]'";
-    std::string cmd =
-        "/usr/bin/convert " + quoted + " -format '%w %h\\n' -write info:- rgba:- 2>/dev/null";
+    std::string cmd = "/usr/bin/convert " + quoted +
+                      " -format '%w %h\\n' -write info:- -depth 8 rgba:- 2>/dev/null";
     std::FILE* p = popen(cmd.c_str(), "r");
     if (!p) return std::nullopt;
     Decoded d;

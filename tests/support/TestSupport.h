@@ -17,6 +17,9 @@ namespace testsupport {
 // project), or an empty string when it is absent.
 std::string CorpusDir();
 
+// The cells of every line of a tab-separated file.
+std::vector<std::vector<std::string>> ReadTsv(const std::string& path);
+
 // One row of the corpus's ORACLE.tsv, by column name ("im_ok", "im_w", ...).
 using OracleRow = std::map<std::string, std::string>;
 // Every row of ORACLE.tsv keyed by file path relative to the corpus; empty

@@ -1,0 +1,157 @@
+// The registry of live objects, stock objects, selection, and the creation
+// and release of contexts.
+#include <new>
+#include <unordered_map>
+
+#include "platform/GdiObjects.h"
+
+namespace {
+
+std::unordered_map<const void*, std::unique_ptr<GdiObject>>& Registry() {
+    static std::unordered_map<const void*, std::unique_ptr<GdiObject>> live;
+    return live;
+}
+
+GdiPen* StockPen() {
+    static GdiPen pen(1, 0);
+    pen.stock = true;
+    return &pen;
+}
+
+GdiBitmap* StockBitmap() {
+    static GdiBitmap bitmap;
+    bitmap.stock = true;
+    return &bitmap;
+}
+
+// Replaces the object selected in one slot of a context and returns the
+// previous one; the selection counts follow.
+template <class T>
+T* Reselect(T*& slot, T* obj) {
+    T* previous = slot;
+    ++obj->selections;
+    if (previous) --previous->selections;
+    slot = obj;
+    return previous;
+}
+
+GdiDevice* NewDevice(std::unique_ptr<GdiBitmap> surface) {
+    auto dc = std::make_unique<GdiDevice>();
+    dc->surface = std::move(surface);
+    Reselect(dc->pen, StockPen());
+    Reselect(dc->bitmap, dc->surface ? dc->surface.get() : StockBitmap());
+    return Register(std::move(dc));
+}
+
+} // namespace
+
+void AddObject(std::unique_ptr<GdiObject> obj, const void* handle) {
+    Registry().emplace(handle, std::move(obj));
+}
+
+void DestroyObject(const void* handle) {
+    Registry().erase(handle);
+}
+
+GdiObject* FindObject(const void* handle) {
+    if (handle == HandleOf(StockPen())) return StockPen();
+    if (handle == HandleOf(StockBitmap())) return StockBitmap();
+    const auto it = Registry().find(handle);
+    return it != Registry().end() ? it->second.get() : nullptr;
+}
+
+bool GdiBitmap::Allocate(LONG width, LONG height, Raster::Layout layout) {
+    if (width < 0 || height < 0 || static_cast<long long>(width) * height > kMaxRasterPixels)
+        return false;
+    const std::size_t bytesPerPixel = layout == Raster::Layout::Rgb32TopDown ? 4 : 3;
+    const std::size_t stride = ((width * bytesPerPixel + 3) / 4) * 4;
+    const std::size_t words = stride / 4 * static_cast<std::size_t>(height);
+    storage.reset(new (std::nothrow) std::uint32_t[words ? words : 1]());
+    if (!storage) return false;
+    raster = Raster{reinterpret_cast<BYTE*>(storage.get()), width, height, stride, layout};
+    return true;
+}
+
+DWORD Raster::Get(LONG x, LONG y) const {
+    if (layout == Layout::Rgb32TopDown)
+        return reinterpret_cast<const std::uint32_t*>(bits + y * stride)[x] & 0x00FFFFFF;
+    const BYTE* p = bits + static_cast<std::size_t>(height - 1 - y) * stride + 3 * x;
+    return (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[1]) << 8) | p[0];
+}
+
+void Raster::Set(LONG x, LONG y, DWORD rgb) {
+    if (layout == Layout::Rgb32TopDown) {
+        reinterpret_cast<std::uint32_t*>(bits + y * stride)[x] = 0xFF000000 | rgb;
+        return;
+    }
+    BYTE* p = bits + static_cast<std::size_t>(height - 1 - y) * stride + 3 * x;
+    p[0] = static_cast<BYTE>(rgb);
+    p[1] = static_cast<BYTE>(rgb >> 8);
+    p[2] = static_cast<BYTE>(rgb >> 16);
+}
+
+HDC CreateSurfaceDC(int width, int height, COLORREF background) {
+    auto surface = std::make_unique<GdiBitmap>();
+    if (!surface->Allocate(width, height, Raster::Layout::Rgb32TopDown)) return nullptr;
+    const DWORD rgb = ColorRefToRgb(background);
+    for (LONG y = 0; y < height; ++y) {
+        for (LONG x = 0; x < width; ++x)
+            surface->raster.Set(x, y, rgb);
+    }
+    return NewDevice(std::move(surface));
+}
+
+bool GetSurfacePixels(HDC hdc, SurfacePixels* out) {
+    const GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc || !dc->surface || !out) return false;
+    const Raster& r = dc->surface->raster;
+    *out = SurfacePixels{reinterpret_cast<std::uint32_t*>(r.bits), r.width, r.height};
+    return true;
+}
+
+std::size_t GetLiveGdiObjectCount() {
+    return Registry().size();
+}
+
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc) return nullptr;
+    if (GdiPen* pen = Find<GdiPen>(obj)) return Reselect(dc->pen, pen);
+    GdiBitmap* bitmap = Find<GdiBitmap>(obj);
+    // A bitmap goes into a memory context only, and into one at a time.
+    if (!bitmap || dc->surface) return nullptr;
+    if (bitmap == dc->bitmap) return bitmap;
+    if (bitmap->selections > 0 && !bitmap->stock) return nullptr;
+    return Reselect(dc->bitmap, bitmap);
+}
+
+BOOL DeleteObject(HGDIOBJ obj) {
+    GdiObject* found = FindObject(obj);
+    if (!found || found->kind == GdiKind::Device) return FALSE;
+    if (found->stock) return TRUE;
+    if (found->selections > 0) return FALSE;
+    DestroyObject(obj);
+    return TRUE;
+}
+
+BOOL SetViewportOrgEx(HDC hdc, int x, int y, POINT* previous) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc) return FALSE;
+    if (previous) *previous = dc->viewportOrg;
+    dc->viewportOrg = POINT{x, y};
+    return TRUE;
+}
+
+HDC CreateCompatibleDC(HDC hdc) {
+    if (hdc && !Find<GdiDevice>(hdc)) return nullptr;
+    return NewDevice(nullptr);
+}
+
+BOOL DeleteDC(HDC hdc) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc) return FALSE;
+    --dc->pen->selections;
+    --dc->bitmap->selections;
+    DestroyObject(hdc);
+    return TRUE;
+}

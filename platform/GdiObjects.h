@@ -1,0 +1,123 @@
+// Inside the software device context: the objects behind the handles, the
+// rasters they draw on and the registry of live objects. Only the platform
+// layer's own sources include this header.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/Gdi.h"
+#include "platform/Truncate.h"
+
+// A raster a context draws on: the 32-bit surface of a surface context (rows
+// top-down, 0xFFRRGGBB) or the rows of a 24-bit DIB section (bottom-up, blue,
+// green, red). Colours go in and out as 0x00RRGGBB.
+struct Raster {
+    enum class Layout { Rgb32TopDown, Bgr24BottomUp };
+
+    BYTE* bits = nullptr;
+    LONG width = 0;
+    LONG height = 0;
+    std::size_t stride = 0;
+    Layout layout = Layout::Rgb32TopDown;
+
+    RECT Bounds() const { return RECT{0, 0, width, height}; }
+    DWORD Get(LONG x, LONG y) const;
+    void Set(LONG x, LONG y, DWORD rgb);
+};
+
+inline DWORD ColorRefToRgb(COLORREF c) {
+    return (static_cast<DWORD>(GetRValue(c)) << 16) | (static_cast<DWORD>(GetGValue(c)) << 8) |
+           GetBValue(c);
+}
+
+enum class GdiKind { Pen, Region, Bitmap, Device };
+
+struct GdiObject {
+    explicit GdiObject(GdiKind k) : kind(k) {}
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    virtual ~GdiObject() = default;
+
+    const GdiKind kind;
+    int selections = 0; // contexts that hold it selected
+    bool stock = false; // shared default object, never released
+};
+
+struct GdiPen : GdiObject {
+    static constexpr GdiKind kKind = GdiKind::Pen;
+    GdiPen(LONG w, DWORD c) : GdiObject(kKind), width(w), rgb(c) {}
+    LONG width; // 1 or more
+    DWORD rgb;
+};
+
+struct GdiRegion : GdiObject {
+    static constexpr GdiKind kKind = GdiKind::Region;
+    GdiRegion() : GdiObject(kKind) {}
+    std::vector<RECT> rects; // the region is their union; none is empty
+};
+
+struct GdiBitmap : GdiObject {
+    static constexpr GdiKind kKind = GdiKind::Bitmap;
+    GdiBitmap() : GdiObject(kKind) {}
+    // A zero-filled raster of the given layout, or false when the size is
+    // out of range or the memory cannot be had.
+    bool Allocate(LONG width, LONG height, Raster::Layout layout);
+
+    Raster raster;
+    std::unique_ptr<std::uint32_t[]> storage;
+};
+
+struct GdiDevice : GdiObject {
+    static constexpr GdiKind kKind = GdiKind::Device;
+    GdiDevice() : GdiObject(kKind) {}
+
+    std::unique_ptr<GdiBitmap> surface; // a surface context's own raster
+    GdiBitmap* bitmap = nullptr;        // the raster drawn on
+    GdiPen* pen = nullptr;
+    POINT position{0, 0};                  // the current position, in logical units
+    POINT viewportOrg{0, 0};               // device point of the logical origin
+    std::optional<std::vector<RECT>> clip; // none: the whole raster
+    int stretchMode = BLACKONWHITE;
+};
+
+// The value a handle to the object has: registry entries are keyed by it,
+// so a handle is looked up without converting an unchecked pointer.
+inline const void* HandleOf(const GdiObject* obj) {
+    return obj;
+}
+inline const void* HandleOf(const GdiDevice* dc) {
+    return dc;
+}
+
+// Takes ownership of a new object and records it as live under its handle.
+void AddObject(std::unique_ptr<GdiObject> obj, const void* handle);
+template <class T>
+T* Register(std::unique_ptr<T> obj) {
+    T* raw = obj.get();
+    AddObject(std::move(obj), HandleOf(raw));
+    return raw;
+}
+// Releases a live object.
+void DestroyObject(const void* handle);
+// The live or stock object that `handle` names, or null.
+GdiObject* FindObject(const void* handle);
+// The same when it is of kind T, else null.
+template <class T>
+T* Find(const void* handle) {
+    GdiObject* obj = FindObject(handle);
+    return obj && obj->kind == T::kKind ? static_cast<T*>(obj) : nullptr;
+}
+
+// A logical point of a context in device units, saturated to the int range.
+inline POINT ToDevice(const GdiDevice& dc, long long x, long long y) {
+    return POINT{SaturateToInt(x + dc.viewportOrg.x), SaturateToInt(y + dc.viewportOrg.y)};
+}
+
+// The rectangles a context may paint: its clip region cut to its raster.
+std::vector<RECT> VisibleRects(const GdiDevice& dc);
+RECT BoundingRect(const std::vector<RECT>& rects); // 0, 0, 0, 0 for none
+bool InAnyRect(const std::vector<RECT>& rects, long long x, long long y);
+RECT IntersectRects(const RECT& a, const RECT& b); // empty when they miss
+bool IsEmptyRect(const RECT& r);

@@ -1,0 +1,10 @@
+// torvex-warp: the workbench's warp from the command line. See --help.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/WarpCli.h"
+
+int main(int argc, char** argv) {
+    return warpcli::Main(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}

@@ -1,0 +1,255 @@
+#include "tools/WarpCli.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+#include "warp/WarpIDW.h"
+#include "warp/WarpImage.h"
+#include "warp/WarpMLS.h"
+#include "warp/WarpRBF.h"
+
+namespace warpcli {
+
+namespace {
+
+// Output extensions and the encoders behind them; each encoder adds a line.
+struct OutputFormat {
+    const char* extension;
+    DWORD format;
+};
+constexpr OutputFormat kOutputFormats[] = {
+    {"bmp", FORMAT_BMP},
+};
+
+// ".bmp, .gif, ...": the extensions of the table, for messages.
+std::string OutputExtensions() {
+    std::string list;
+    for (const OutputFormat& f : kOutputFormats)
+        list += (list.empty() ? "." : ", .") + std::string(f.extension);
+    return list;
+}
+
+std::string Lowercase(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+// The whole text as one signed 32-bit integer.
+bool ParseInt(std::string_view text, LONG& value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+Outcome UsageError(const std::string& message) {
+    return {kUsageError, message + "\nTry 'torvex-warp --help'."};
+}
+
+// Option values: "--name value" or "--name=value".
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value) {
+    const std::string& arg = args[i];
+    if (arg.rfind(name + "=", 0) == 0) {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    if (arg != name || i + 1 >= args.size()) return false;
+    value = args[++i];
+    return true;
+}
+
+bool IsOption(const std::string& arg, const std::string& name) {
+    return arg == name || arg.rfind(name + "=", 0) == 0;
+}
+
+Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOptions& o) {
+    const std::string& arg = args[i];
+    std::string value;
+    if (IsOption(arg, "--method")) {
+        if (!TakeValue(args, i, "--method", value)) return UsageError("--method needs a value");
+        if (!MakeMethod(value))
+            return UsageError("unknown method '" + value + "' (idw, rbf or mls)");
+        o.method = value;
+    } else if (IsOption(arg, "--pair")) {
+        ControlPair pair;
+        if (!TakeValue(args, i, "--pair", value)) return UsageError("--pair needs a value");
+        if (!ParsePair(value, pair)) return UsageError("bad pair '" + value + "' (SX,SY:TX,TY)");
+        o.pairs.push_back(pair);
+    } else if (IsOption(arg, "--pairs")) {
+        if (!TakeValue(args, i, "--pairs", value)) return UsageError("--pairs needs a file");
+        return ReadPairsFile(value, o.pairs);
+    } else if (IsOption(arg, "--repeat")) {
+        LONG k = 0;
+        if (!TakeValue(args, i, "--repeat", value)) return UsageError("--repeat needs a count");
+        if (!ParseInt(value, k) || k < 0)
+            return UsageError("bad repeat count '" + value + "' (0 or more)");
+        o.repeat = k;
+    } else {
+        return UsageError("unknown option '" + arg + "'");
+    }
+    return {};
+}
+
+} // namespace
+
+std::string Usage() {
+    std::string text =
+        R"(Usage: torvex-warp [--method idw|rbf|mls] [--pair SX,SY:TX,TY]... [--pairs FILE]
+                   [--repeat K] INPUT OUTPUT
+
+Warps INPUT with control pairs and writes the result to OUTPUT, exactly as
+the workbench's "Do Warping" command does.
+
+  --method M        idw (inverse distance weighting), rbf (radial basis
+                    functions) or mls (rigid moving least squares, the
+                    default, as in a new view).
+  --pair SX,SY:TX,TY
+                    a control pair: the source point SX,SY moves to TX,TY.
+                    View coordinates: x to the right, y down, origin at the
+                    top-left pixel. Repeat for more pairs.
+  --pairs FILE      read more pairs from FILE, one "SX SY TX TY" a line;
+                    blank lines and '#' comments are allowed. Pairs keep the
+                    order in which --pair and --pairs appear.
+  --repeat K        run the warp K times on one method object (default 1), as
+                    pressing "Do Warping" K times: each run warps the previous
+                    result and adds the four image corners as fixed pairs
+                    again. K = 0 writes INPUT unchanged in OUTPUT's format.
+  --help            show this text.
+
+INPUT may be in any format the image container reads (detected from its
+content). OUTPUT's extension chooses the format written: EXTENSIONS. Any other
+extension is refused before anything is read or computed.
+
+The output is 24 bits per pixel. "Gauss methods failed!" is printed on
+standard output when the radial basis system cannot be solved (that run is
+then the identity). Errors go to standard error.
+
+Exit status: 0 success, 2 usage error (bad option, pair, count or output
+extension), 1 anything else (unreadable input or pairs file, malformed pairs
+file line, failed warp or write).
+)";
+    const std::string marker = "EXTENSIONS";
+    text.replace(text.find(marker), marker.size(), OutputExtensions());
+    return text;
+}
+
+DWORD OutputFormatFor(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return FORMAT_UNKNOWN;
+    const std::string ext = Lowercase(path.substr(dot + 1));
+    for (const OutputFormat& f : kOutputFormats)
+        if (ext == f.extension) return f.format;
+    return FORMAT_UNKNOWN;
+}
+
+bool ParsePair(const std::string& text, ControlPair& pair) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    const auto point = [](std::string_view s, POINT& p) {
+        const std::size_t comma = s.find(',');
+        return comma != std::string_view::npos && ParseInt(s.substr(0, comma), p.x) &&
+               ParseInt(s.substr(comma + 1), p.y);
+    };
+    const std::string_view view(text);
+    return point(view.substr(0, colon), pair.source) && point(view.substr(colon + 1), pair.target);
+}
+
+Outcome ReadPairsFile(const std::string& path, std::vector<ControlPair>& pairs) {
+    std::ifstream in(path);
+    if (!in) return {kFailure, path + ": cannot open: " + std::strerror(errno)};
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        line = line.substr(0, line.find('#'));
+        std::istringstream fields(line);
+        std::vector<std::string> words;
+        for (std::string w; fields >> w;)
+            words.push_back(w);
+        if (words.empty()) continue;
+        ControlPair p;
+        if (words.size() != 4 || !ParseInt(words[0], p.source.x) ||
+            !ParseInt(words[1], p.source.y) || !ParseInt(words[2], p.target.x) ||
+            !ParseInt(words[3], p.target.y))
+            return {kFailure,
+                    path + ":" + std::to_string(number) + ": expected four integers SX SY TX TY"};
+        pairs.push_back(p);
+    }
+    return {};
+}
+
+Outcome ParseArgs(const std::vector<std::string>& args, WarpOptions& o) {
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            return {};
+        } else if (Outcome r = ParseOption(args, i, o); !r.ok()) {
+            return r;
+        }
+    }
+    if (operands.size() != 2) return UsageError("expected INPUT and OUTPUT");
+    o.input = operands[0];
+    o.output = operands[1];
+    o.outputFormat = OutputFormatFor(o.output);
+    if (o.outputFormat == FORMAT_UNKNOWN)
+        return UsageError("cannot write '" + o.output + "': unsupported output extension (use " +
+                          OutputExtensions() + ")");
+    return {};
+}
+
+std::unique_ptr<CWarpMethod> MakeMethod(const std::string& name) {
+    if (name == "idw") return std::make_unique<CWarpIDW>();
+    if (name == "rbf") return std::make_unique<CWarpRBF>();
+    if (name == "mls") return std::make_unique<CWarpMLS>();
+    return nullptr;
+}
+
+Outcome Run(const WarpOptions& o) {
+    auto image = std::make_unique<CxImage>();
+    if (!image->Load(o.input.c_str(), FORMAT_UNKNOWN)) {
+        const std::string why = *image->GetLastError() ? image->GetLastError() : "cannot open file";
+        return {kFailure, "cannot read '" + o.input + "': " + why};
+    }
+    std::unique_ptr<CWarpMethod> method = MakeMethod(o.method);
+    for (const ControlPair& p : o.pairs)
+        method->AddPair(p.source, p.target);
+    for (long k = 0; k < o.repeat; ++k) {
+        std::unique_ptr<CxImage> warped = WarpImage(*image, *method);
+        if (!warped) return {kFailure, "cannot create the warped image: out of memory"};
+        image = std::move(warped);
+    }
+    if (!image->Save(o.output.c_str(), o.outputFormat)) {
+        const std::string why =
+            *image->GetLastError() ? image->GetLastError() : "cannot create the file";
+        return {kFailure, "cannot write '" + o.output + "': " + why};
+    }
+    return {};
+}
+
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    WarpOptions options;
+    Outcome r = ParseArgs(args, options);
+    if (r.ok() && options.help) {
+        out << Usage();
+        return kSuccess;
+    }
+    if (r.ok()) r = Run(options);
+    if (!r.ok()) err << "torvex-warp: " << r.message << '\n';
+    return r.status;
+}
+
+} // namespace warpcli
