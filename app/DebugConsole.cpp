@@ -60,8 +60,8 @@ void ReadLoop(int fd, int echoFd, ConsoleWindow* window) {
         if (n <= 0) break;
         if (echoFd >= 0 && write(echoFd, buffer, static_cast<size_t>(n)) < 0) echoFd = -1;
         const QString text = QString::fromLocal8Bit(buffer, n);
-        QMetaObject::invokeMethod(window, [window, text] { window->Append(text); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            window, [window, text] { window->Append(text); }, Qt::QueuedConnection);
     }
 }
 
@@ -105,4 +105,6 @@ void FreeConsole() {
     g_console = nullptr;
 }
 
-QPlainTextEdit* GetDebugConsole() { return g_console ? g_console->window.get() : nullptr; }
+QPlainTextEdit* GetDebugConsole() {
+    return g_console ? g_console->window.get() : nullptr;
+}

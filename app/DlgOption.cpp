@@ -50,7 +50,8 @@ int CDlgOption::DoModal() {
     } else {
         // No index: no button checked.
         m_pGroup->setExclusive(false);
-        for (QAbstractButton* b : m_pGroup->buttons()) b->setChecked(false);
+        for (QAbstractButton* b : m_pGroup->buttons())
+            b->setChecked(false);
         m_pGroup->setExclusive(true);
     }
     if (exec() != QDialog::Accepted) return IDCANCEL;

@@ -75,21 +75,22 @@ const std::vector<PopupResource>& MenuResource(UINT id) {
 
 const std::vector<AcceleratorResource>& AcceleratorTable() {
     static const std::vector<AcceleratorResource> table = {
-        {"Ctrl+N", ID_FILE_NEW},         {"Ctrl+O", ID_FILE_OPEN},
-        {"Ctrl+S", ID_FILE_SAVE},        {"Ctrl+P", ID_FILE_PRINT},
-        {"Ctrl+Z", ID_EDIT_UNDO},        {"Ctrl+X", ID_EDIT_CUT},
-        {"Ctrl+C", ID_EDIT_COPY},        {"Ctrl+V", ID_EDIT_PASTE},
-        {"Alt+Backspace", ID_EDIT_UNDO}, {"Shift+Del", ID_EDIT_CUT},
-        {"Ctrl+Ins", ID_EDIT_COPY},      {"Shift+Ins", ID_EDIT_PASTE},
-        {"F6", ID_NEXT_PANE},            {"Shift+F6", ID_PREV_PANE},
+        {"Ctrl+N", ID_FILE_NEW},    {"Ctrl+O", ID_FILE_OPEN},   {"Ctrl+S", ID_FILE_SAVE},
+        {"Ctrl+P", ID_FILE_PRINT},  {"Ctrl+Z", ID_EDIT_UNDO},   {"Ctrl+X", ID_EDIT_CUT},
+        {"Ctrl+C", ID_EDIT_COPY},   {"Ctrl+V", ID_EDIT_PASTE},  {"Alt+Backspace", ID_EDIT_UNDO},
+        {"Shift+Del", ID_EDIT_CUT}, {"Ctrl+Ins", ID_EDIT_COPY}, {"Shift+Ins", ID_EDIT_PASTE},
+        {"F6", ID_NEXT_PANE},       {"Shift+F6", ID_PREV_PANE},
     };
     return table;
 }
 
 const std::vector<UINT>& ToolbarButtons() {
-    static const std::vector<UINT> buttons = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0,
-                                              ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
-                                              ID_FILE_PRINT, 0, ID_APP_ABOUT};
+    static const std::vector<UINT> buttons = {ID_FILE_NEW,   ID_FILE_OPEN,
+                                              ID_FILE_SAVE,  0,
+                                              ID_EDIT_CUT,   ID_EDIT_COPY,
+                                              ID_EDIT_PASTE, 0,
+                                              ID_FILE_PRINT, 0,
+                                              ID_APP_ABOUT};
     return buttons;
 }
 
@@ -135,6 +136,10 @@ QString LoadString(UINT id) {
     return it == table.end() ? QString() : QString::fromUtf8(it->second);
 }
 
-QString CommandPrompt(UINT id) { return LoadString(id).section('\n', 0, 0); }
+QString CommandPrompt(UINT id) {
+    return LoadString(id).section('\n', 0, 0);
+}
 
-QString CommandTooltip(UINT id) { return LoadString(id).section('\n', 1, 1); }
+QString CommandTooltip(UINT id) {
+    return LoadString(id).section('\n', 1, 1);
+}

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 #include "app/ChildFrm.h"
 #include "app/DebugConsole.h"
@@ -47,6 +48,9 @@ bool CTorvexApp::InitInstance() {
         cmdInfo.m_nShellCommand = CCommandLineInfo::FileNothing;
     if (!ProcessShellCommand(cmdInfo)) return false;
 
+    // Without a window manager a maximised window keeps its size; fill the screen anyway.
+    if (QScreen* screen = GetMainWnd()->screen())
+        GetMainWnd()->setGeometry(screen->availableGeometry());
     GetMainWnd()->showMaximized();
     GetMainWnd()->update();
     return true;
@@ -64,7 +68,8 @@ CAboutDlg::CAboutDlg() : QDialog(AfxGetMainWnd()) {
     icon->setPixmap(ApplicationIcon().pixmap(32, 32));
     layout->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
     layout->addWidget(new QLabel(QString::fromUtf8("Torvex 1.0 版"), this), 0, 1);
-    layout->addWidget(new QLabel(QString::fromUtf8("图像变形工作台：控制点对，三种变形方法"), this), 1, 1);
+    layout->addWidget(new QLabel(QString::fromUtf8("图像变形工作台：控制点对，三种变形方法"), this),
+                      1, 1);
     auto* ok = new QPushButton(QString::fromUtf8("确定"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -29,9 +29,9 @@ void CTorvexView::OnInitialUpdate() {
 void CTorvexView::UpdateScrollSizes() {
     const CTorvexDoc* doc = GetDocument();
     const CxImage* image = doc ? doc->GetImage() : nullptr;
-    SetScrollSizes(image ? QSize(static_cast<int>(image->GetWidth()),
-                                 static_cast<int>(image->GetHeight()))
-                         : QSize(0, 0));
+    SetScrollSizes(
+        image ? QSize(static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight()))
+              : QSize(0, 0));
 }
 
 void CTorvexView::OnDraw(HDC hdc) {
@@ -40,7 +40,9 @@ void CTorvexView::OnDraw(HDC hdc) {
     m_pMethod->DrawPairs(hdc);
 }
 
-void CTorvexView::OnControlPoints() { m_bPairMode = true; }
+void CTorvexView::OnControlPoints() {
+    m_bPairMode = true;
+}
 
 void CTorvexView::OnLButtonDown(UINT, POINT point) {
     const CTorvexDoc* doc = GetDocument();
@@ -83,9 +85,15 @@ void CTorvexView::OnOption() {
     if (dialog.DoModal() != IDOK) return;
     m_pMethod.reset();
     switch (dialog.m_nMethod) {
-    case 0: m_pMethod = std::make_unique<CWarpIDW>(); break;
-    case 1: m_pMethod = std::make_unique<CWarpRBF>(); break;
-    case 2: m_pMethod = std::make_unique<CWarpMLS>(); break;
+    case 0:
+        m_pMethod = std::make_unique<CWarpIDW>();
+        break;
+    case 1:
+        m_pMethod = std::make_unique<CWarpRBF>();
+        break;
+    case 2:
+        m_pMethod = std::make_unique<CWarpMLS>();
+        break;
     default:
         AfxMessageBox("Methods not specified.\nDefault method will be used!");
         m_pMethod = std::make_unique<CWarpRBF>();

@@ -27,7 +27,8 @@ void CCmdTarget::OnCommand(UINT id, std::function<void()> handler) {
 }
 
 void CCmdTarget::OnCommandRange(UINT first, UINT last, std::function<void(UINT)> handler) {
-    for (UINT id = first; id <= last; ++id) m_commands[id].handler = handler;
+    for (UINT id = first; id <= last; ++id)
+        m_commands[id].handler = handler;
 }
 
 void CCmdTarget::OnUpdateCommandUI(UINT id, std::function<void(CCmdUI&)> update) {

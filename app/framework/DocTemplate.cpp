@@ -11,8 +11,8 @@
 
 CDocTemplate::CDocTemplate(UINT resourceId, DocumentFactory doc, FrameFactory frame,
                            ViewFactory view)
-    : m_resourceId(resourceId), m_createDocument(std::move(doc)),
-      m_createFrame(std::move(frame)), m_createView(std::move(view)) {}
+    : m_resourceId(resourceId), m_createDocument(std::move(doc)), m_createFrame(std::move(frame)),
+      m_createView(std::move(view)) {}
 
 CDocTemplate::~CDocTemplate() = default;
 
@@ -30,7 +30,8 @@ CDocument* CDocTemplate::FindOpenDocument(const QString& path) const {
 CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
     if (!path.isEmpty()) {
         if (CDocument* open = FindOpenDocument(path)) {
-            if (!open->GetViews().empty()) open->GetViews().front()->GetParentFrame()->ActivateFrame();
+            if (!open->GetViews().empty())
+                open->GetViews().front()->GetParentFrame()->ActivateFrame();
             return open;
         }
     }
@@ -60,7 +61,9 @@ CMDIChildWnd* CDocTemplate::CreateNewFrame(CDocument* doc) {
     frame->SetView(view, this);
     doc->AddView(view);
     AfxGetMainWnd()->AddChildFrame(frame);
-    frame->OnUpdateFrameTitle();
+    // Every window of the document gets its ":n" suffix.
+    for (CView* each : doc->GetViews())
+        each->GetParentFrame()->OnUpdateFrameTitle();
     return frame;
 }
 
@@ -68,16 +71,20 @@ void CDocTemplate::OnViewClosed(CView* view) {
     CDocument* doc = view->GetDocument();
     if (!doc) return;
     doc->RemoveView(view);
-    if (doc->GetViews().empty()) RemoveDocument(doc);
+    if (doc->GetViews().empty())
+        RemoveDocument(doc);
     else
-        for (CView* other : doc->GetViews()) other->GetParentFrame()->OnUpdateFrameTitle();
+        for (CView* other : doc->GetViews())
+            other->GetParentFrame()->OnUpdateFrameTitle();
 }
 
 void CDocTemplate::CloseAllDocuments() {
     while (!m_documents.empty()) {
         CDocument* doc = m_documents.back().get();
-        if (doc->GetViews().empty()) RemoveDocument(doc);
-        else doc->OnCloseDocument();
+        if (doc->GetViews().empty())
+            RemoveDocument(doc);
+        else
+            doc->OnCloseDocument();
     }
 }
 

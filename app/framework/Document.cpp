@@ -51,7 +51,8 @@ void CDocument::OnCloseDocument() {
     for (CView* view : m_views) {
         if (CMDIChildWnd* frame = view->GetParentFrame()) frames.push_back(frame);
     }
-    for (CMDIChildWnd* frame : frames) frame->close();
+    for (CMDIChildWnd* frame : frames)
+        frame->close();
 }
 
 bool CDocument::DoSave(const QString& path) {
@@ -65,6 +66,10 @@ bool CDocument::DoSave(const QString& path) {
     return true;
 }
 
-void CDocument::OnFileSave() { DoSave(m_strPathName); }
+void CDocument::OnFileSave() {
+    DoSave(m_strPathName);
+}
 
-void CDocument::OnFileSaveAs() { DoSave(QString()); }
+void CDocument::OnFileSaveAs() {
+    DoSave(QString());
+}

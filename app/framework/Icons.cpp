@@ -88,15 +88,32 @@ QIcon ToolbarIcon(UINT commandId) {
     QPixmap pixmap = Canvas();
     QPainter p(&pixmap);
     switch (commandId) {
-    case ID_FILE_NEW: DrawPage(p); break;
-    case ID_FILE_OPEN: DrawFolder(p); break;
-    case ID_FILE_SAVE: DrawDisk(p); break;
-    case ID_EDIT_CUT: DrawScissors(p); break;
-    case ID_EDIT_COPY: DrawPages(p); break;
-    case ID_EDIT_PASTE: DrawClipboard(p); break;
-    case ID_FILE_PRINT: DrawPrinter(p); break;
-    case ID_APP_ABOUT: DrawHelp(p); break;
-    default: break;
+    case ID_FILE_NEW:
+        DrawPage(p);
+        break;
+    case ID_FILE_OPEN:
+        DrawFolder(p);
+        break;
+    case ID_FILE_SAVE:
+        DrawDisk(p);
+        break;
+    case ID_EDIT_CUT:
+        DrawScissors(p);
+        break;
+    case ID_EDIT_COPY:
+        DrawPages(p);
+        break;
+    case ID_EDIT_PASTE:
+        DrawClipboard(p);
+        break;
+    case ID_FILE_PRINT:
+        DrawPrinter(p);
+        break;
+    case ID_APP_ABOUT:
+        DrawHelp(p);
+        break;
+    default:
+        break;
     }
     return QIcon(pixmap);
 }

@@ -9,10 +9,12 @@ bool QueryLockKey(UINT indicatorId, bool& on) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     if (!display) return false;
-    const char* name = indicatorId == ID_INDICATOR_CAPS  ? "Caps Lock"
-                       : indicatorId == ID_INDICATOR_NUM ? "Num Lock"
-                                                         : "Scroll Lock";
-    const Atom atom = XInternAtom(display, name, True);
+    static const Atom caps = XInternAtom(display, "Caps Lock", True);
+    static const Atom num = XInternAtom(display, "Num Lock", True);
+    static const Atom scroll = XInternAtom(display, "Scroll Lock", True);
+    const Atom atom = indicatorId == ID_INDICATOR_CAPS  ? caps
+                      : indicatorId == ID_INDICATOR_NUM ? num
+                                                        : scroll;
     if (atom == None) return false;
     Bool state = False;
     if (!XkbGetNamedIndicator(display, atom, nullptr, &state, nullptr, nullptr)) return false;

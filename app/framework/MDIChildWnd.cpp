@@ -8,7 +8,9 @@
 #include "app/framework/View.h"
 #include "app/framework/WinApp.h"
 
-CMDIChildWnd::CMDIChildWnd() { setAttribute(Qt::WA_DeleteOnClose); }
+CMDIChildWnd::CMDIChildWnd() {
+    setAttribute(Qt::WA_DeleteOnClose);
+}
 
 CMDIChildWnd::~CMDIChildWnd() = default;
 
@@ -25,8 +27,10 @@ void CMDIChildWnd::InitialUpdateFrame() {
 }
 
 void CMDIChildWnd::ActivateFrame(int nCmdShow) {
-    if (nCmdShow == SW_SHOWMAXIMIZED) showMaximized();
-    else show();
+    if (nCmdShow == SW_SHOWMAXIMIZED)
+        showMaximized();
+    else
+        show();
     mdiArea()->setActiveSubWindow(this);
     if (m_pView) m_pView->setFocus();
 }

@@ -18,7 +18,9 @@
 
 namespace {
 
-bool IsRecentFile(UINT id) { return id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_LAST; }
+bool IsRecentFile(UINT id) {
+    return id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_LAST;
+}
 
 } // namespace
 
@@ -37,7 +39,8 @@ CMDIFrameWnd::CMDIFrameWnd() : m_pMdiArea(new QMdiArea(this)) {
     OnUpdateCommandUI(ID_VIEW_TOOLBAR,
                       [this](CCmdUI& ui) { ui.SetCheck(m_pToolBar && m_pToolBar->isVisible()); });
     OnCommand(ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); });
-    OnUpdateCommandUI(ID_VIEW_STATUS_BAR, [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisible()); });
+    OnUpdateCommandUI(ID_VIEW_STATUS_BAR,
+                      [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisible()); });
 
     // Toolbar and indicators follow the state on idle, as the menus do when opened.
     auto* idle = new QTimer(this);
@@ -84,7 +87,8 @@ void CMDIFrameWnd::BuildMenu(UINT resourceId) {
                 auto* placeholder = menu->addAction(text);
                 placeholder->setEnabled(false);
                 m_listed[menu] = {placeholder};
-                connect(menu, &QMenu::aboutToShow, this, [this, menu] { RefreshRecentFiles(menu); });
+                connect(menu, &QMenu::aboutToShow, this,
+                        [this, menu] { RefreshRecentFiles(menu); });
                 continue;
             }
             menu->addAction(MakeAction(item.id, text));
@@ -99,7 +103,8 @@ void CMDIFrameWnd::BuildMenu(UINT resourceId) {
 bool CMDIFrameWnd::LoadFrame(UINT resourceId) {
     m_frameMenu = resourceId;
     setWindowTitle(LoadString(resourceId));
-    for (UINT id : {ID_NEXT_PANE, ID_PREV_PANE}) MakeAction(id, QString());
+    for (UINT id : {ID_NEXT_PANE, ID_PREV_PANE})
+        MakeAction(id, QString());
     BuildMenu(resourceId);
     if (OnCreate() == -1) return false;
     ShowMenu(resourceId);
@@ -111,7 +116,8 @@ void CMDIFrameWnd::ShowMenu(UINT resourceId) {
     if (m_menuSets.find(resourceId) == m_menuSets.end()) BuildMenu(resourceId);
     if (resourceId == m_shownMenu) return;
     menuBar()->clear();
-    for (QMenu* menu : m_menuSets[resourceId]) menuBar()->addMenu(menu);
+    for (QMenu* menu : m_menuSets[resourceId])
+        menuBar()->addMenu(menu);
     m_shownMenu = resourceId;
 }
 
@@ -162,7 +168,8 @@ void CMDIFrameWnd::RefreshRecentFiles(QMenu* menu) {
     const auto actions = menu->actions();
     const int at = static_cast<int>(actions.indexOf(before));
     QAction* next = at >= 0 && at + 1 < actions.size() ? actions[at + 1] : nullptr;
-    for (QAction* a : listed) menu->removeAction(a);
+    for (QAction* a : listed)
+        menu->removeAction(a);
     listed.clear();
     const QStringList files = AfxGetApp()->GetRecentFiles();
     if (files.isEmpty()) {
@@ -211,7 +218,9 @@ void CMDIFrameWnd::ArrangeIcons() {
     }
 }
 
-void CMDIFrameWnd::AddChildFrame(CMDIChildWnd* frame) { m_pMdiArea->addSubWindow(frame); }
+void CMDIFrameWnd::AddChildFrame(CMDIChildWnd* frame) {
+    m_pMdiArea->addSubWindow(frame);
+}
 
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
     // The current window stays the target while a dialog has the focus.

@@ -61,7 +61,7 @@ private:
     QLabel* m_pIdleText = nullptr;
     std::map<UINT, QLabel*> m_indicators;
     std::map<UINT, QAction*> m_actions;
-    std::map<UINT, std::vector<QMenu*>> m_menuSets; // the popups of each menu resource
+    std::map<UINT, std::vector<QMenu*>> m_menuSets;   // the popups of each menu resource
     std::map<QMenu*, std::vector<QAction*>> m_listed; // recent files or windows shown in a popup
     UINT m_frameMenu = 0;
     UINT m_shownMenu = 0;

@@ -14,7 +14,9 @@ MessageBoxHook& Hook() {
 
 } // namespace
 
-void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
+void SetMessageBoxHook(MessageBoxHook hook) {
+    Hook() = std::move(hook);
+}
 
 int AfxMessageBox(const QString& text) {
     if (Hook()) {

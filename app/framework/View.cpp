@@ -76,7 +76,9 @@ QPoint CView::GetScrollPosition() const {
     return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
 }
 
-void CView::Invalidate() { viewport()->update(); }
+void CView::Invalidate() {
+    viewport()->update();
+}
 
 HDC CView::RenderToSurface(QSize size, QPoint origin) {
     HDC hdc = CreateSurfaceDC(size.width(), size.height(), RGB(255, 255, 255));
@@ -156,13 +158,18 @@ bool CView::event(QEvent* event) {
     switch (event->type()) {
     case QEvent::WindowDeactivate:
     case QEvent::Hide:
-    case QEvent::FocusOut: LoseCapture(); break;
-    default: break;
+    case QEvent::FocusOut:
+        LoseCapture();
+        break;
+    default:
+        break;
     }
     return QAbstractScrollArea::event(event);
 }
 
-void CView::SetPrintDialogHook(PrintDialogHook hook) { PrintHook() = std::move(hook); }
+void CView::SetPrintDialogHook(PrintDialogHook hook) {
+    PrintHook() = std::move(hook);
+}
 
 bool CView::OnPreparePrinting(bool showDialog) {
     QPrinter& printer = AfxGetApp()->GetPrinter();

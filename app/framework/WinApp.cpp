@@ -24,9 +24,13 @@ const char* const kRecentGroup = "Recent File List";
 
 } // namespace
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
-CMDIFrameWnd* AfxGetMainWnd() { return g_app ? g_app->GetMainWnd() : nullptr; }
+CMDIFrameWnd* AfxGetMainWnd() {
+    return g_app ? g_app->GetMainWnd() : nullptr;
+}
 
 CWinApp::CWinApp(const QString& appName) : m_appName(appName) {
     g_app = this;
@@ -47,7 +51,9 @@ int CWinApp::ExitInstance() {
     return 0;
 }
 
-void CWinApp::SetMainWnd(std::unique_ptr<CMDIFrameWnd> frame) { m_pMainWnd = std::move(frame); }
+void CWinApp::SetMainWnd(std::unique_ptr<CMDIFrameWnd> frame) {
+    m_pMainWnd = std::move(frame);
+}
 
 void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate) {
     m_pDocTemplate = std::move(docTemplate);
@@ -61,7 +67,9 @@ void CWinApp::CloseAllDocuments() {
     if (m_pDocTemplate) m_pDocTemplate->CloseAllDocuments();
 }
 
-void CWinApp::SetRegistryKey(const QString& key) { m_registryKey = key; }
+void CWinApp::SetRegistryKey(const QString& key) {
+    m_registryKey = key;
+}
 
 void CWinApp::LoadStdProfileSettings(int maxRecentFiles) {
     m_maxRecentFiles = maxRecentFiles;
@@ -87,7 +95,8 @@ void CWinApp::AddToRecentFileList(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     m_recentFiles.removeAll(full);
     m_recentFiles.prepend(full);
-    while (m_recentFiles.size() > m_maxRecentFiles) m_recentFiles.removeLast();
+    while (m_recentFiles.size() > m_maxRecentFiles)
+        m_recentFiles.removeLast();
     SaveRecentFiles();
 }
 
@@ -102,7 +111,9 @@ void CWinApp::OnOpenRecentFile(UINT id) {
     }
 }
 
-void CWinApp::SetFileDialogHook(FileDialogHook hook) { FileHook() = std::move(hook); }
+void CWinApp::SetFileDialogHook(FileDialogHook hook) {
+    FileHook() = std::move(hook);
+}
 
 QString CWinApp::DoPromptFileName(const QString& defaultName, bool open) {
     if (FileHook()) return FileHook()(defaultName, open);
@@ -110,8 +121,8 @@ QString CWinApp::DoPromptFileName(const QString& defaultName, bool open) {
     if (open)
         return QFileDialog::getOpenFileName(m_pMainWnd.get(), QString::fromUtf8("打开"), QString(),
                                             filter);
-    return QFileDialog::getSaveFileName(m_pMainWnd.get(), QString::fromUtf8("另存为"),
-                                        defaultName, filter);
+    return QFileDialog::getSaveFileName(m_pMainWnd.get(), QString::fromUtf8("另存为"), defaultName,
+                                        filter);
 }
 
 QPrinter& CWinApp::GetPrinter() {
@@ -130,14 +141,19 @@ void CWinApp::ParseCommandLine(const QStringList& args, CCommandLineInfo& info) 
 
 bool CWinApp::ProcessShellCommand(const CCommandLineInfo& info) {
     switch (info.m_nShellCommand) {
-    case CCommandLineInfo::FileNew: return OpenDocumentFile(QString()) != nullptr;
-    case CCommandLineInfo::FileOpen: return OpenDocumentFile(info.m_strFileName) != nullptr;
-    case CCommandLineInfo::FileNothing: return true;
+    case CCommandLineInfo::FileNew:
+        return OpenDocumentFile(QString()) != nullptr;
+    case CCommandLineInfo::FileOpen:
+        return OpenDocumentFile(info.m_strFileName) != nullptr;
+    case CCommandLineInfo::FileNothing:
+        return true;
     }
     return false;
 }
 
-void CWinApp::OnFileNew() { OpenDocumentFile(QString()); }
+void CWinApp::OnFileNew() {
+    OpenDocumentFile(QString());
+}
 
 void CWinApp::OnFileOpen() {
     const QString path = DoPromptFileName(QString(), true);

@@ -54,11 +54,13 @@ public:
     // The printer that print setup configures and printing uses.
     QPrinter& GetPrinter();
 
+    // The first argument that is not an option names a file to open.
+    static void ParseCommandLine(const QStringList& args, CCommandLineInfo& info);
+    bool ProcessShellCommand(const CCommandLineInfo& info);
+
 protected:
     void SetMainWnd(std::unique_ptr<CMDIFrameWnd> frame);
     void AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
-    static void ParseCommandLine(const QStringList& args, CCommandLineInfo& info);
-    bool ProcessShellCommand(const CCommandLineInfo& info);
 
     void OnFileNew();
     void OnFileOpen();

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSettings>
 #include <QTest>
 
 #include "app/framework/MessageBox.h"
@@ -11,11 +12,13 @@
 #include "image/CxImage.h"
 
 void AppTest::SetUp() {
-    tempDir = QDir::tempPath() + "/torvex_app_" + QString::number(QCoreApplication::applicationPid());
+    tempDir =
+        QDir::tempPath() + "/torvex_app_" + QString::number(QCoreApplication::applicationPid());
     QDir().mkpath(tempDir);
     SetMessageBoxHook([this](const QString& text) { messages << text; });
     CWinApp::SetFileDialogHook([this](const QString&, bool) { return nextFileName; });
     CView::SetPrintDialogHook([](QPrinter&) { return true; });
+    QSettings("Local AppWizard-Generated Applications", "Torvex").clear(); // no recent files
     app = std::make_unique<CTorvexApp>();
     ASSERT_TRUE(app->InitInstance());
     frame = app->GetMainWnd();
@@ -32,7 +35,8 @@ void AppTest::TearDown() {
 }
 
 void AppTest::ProcessEvents() {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -42,9 +46,13 @@ bool AppTest::Command(UINT id) {
     return handled;
 }
 
-bool AppTest::IsEnabled(UINT id) { return frame->QueryCommand(id).enabled; }
+bool AppTest::IsEnabled(UINT id) {
+    return frame->QueryCommand(id).enabled;
+}
 
-CTorvexView* AppTest::ActiveView() { return dynamic_cast<CTorvexView*>(frame->GetActiveView()); }
+CTorvexView* AppTest::ActiveView() {
+    return dynamic_cast<CTorvexView*>(frame->GetActiveView());
+}
 
 CTorvexDoc* AppTest::ActiveDoc() {
     CTorvexView* view = ActiveView();

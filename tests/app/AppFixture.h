@@ -9,9 +9,11 @@
 #include <QStringList>
 #include <memory>
 
+#include "app/Resource.h"
 #include "app/Torvex.h"
 #include "app/TorvexDoc.h"
 #include "app/TorvexView.h"
+#include "app/framework/MDIChildWnd.h"
 #include "app/framework/MDIFrameWnd.h"
 
 class AppTest : public testing::Test {
@@ -34,7 +36,7 @@ protected:
 
     std::unique_ptr<CTorvexApp> app;
     CMDIFrameWnd* frame = nullptr;
-    QStringList messages;      // message box texts, in order
-    QString nextFileName;      // what the next file dialog answers
+    QStringList messages; // message box texts, in order
+    QString nextFileName; // what the next file dialog answers
     QString tempDir;
 };

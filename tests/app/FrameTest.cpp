@@ -1,9 +1,13 @@
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <iostream>
 
@@ -15,7 +19,8 @@ namespace {
 
 QStringList MenuTitles(QMainWindow* window) {
     QStringList titles;
-    for (QAction* a : window->menuBar()->actions()) titles << a->text();
+    for (QAction* a : window->menuBar()->actions())
+        titles << a->text();
     return titles;
 }
 
@@ -38,8 +43,8 @@ TEST_F(AppTest, NewDocumentsAreNumberedAndSwapTheMenu) {
     EXPECT_EQ(ActiveDoc()->GetTitle(), "Torvx1");
     EXPECT_TRUE(frame->MDIGetActive()->isMaximized());
     EXPECT_EQ(frame->windowTitle(), "Torvex - [Torvx1]");
-    EXPECT_EQ(MenuTitles(frame), QStringList({"文件(&F)", "编辑(&E)", "查看(&V)", "窗口(&W)",
-                                              "帮助(&H)", "Warping"}));
+    EXPECT_EQ(MenuTitles(frame),
+              QStringList({"文件(&F)", "编辑(&E)", "查看(&V)", "窗口(&W)", "帮助(&H)", "Warping"}));
     Command(ID_FILE_NEW);
     EXPECT_EQ(ActiveDoc()->GetTitle(), "Torvx2");
 
@@ -96,7 +101,8 @@ TEST_F(AppTest, ToolbarAndStatusBarToggleWithChecks) {
 }
 
 TEST_F(AppTest, AcceleratorsComeFromTheTable) {
-    EXPECT_EQ(frame->GetAction(ID_FILE_OPEN)->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+O")}));
+    EXPECT_EQ(frame->GetAction(ID_FILE_OPEN)->shortcuts(),
+              QList<QKeySequence>({QKeySequence("Ctrl+O")}));
     EXPECT_EQ(frame->GetAction(ID_EDIT_PASTE)->shortcuts().size(), 2);
     ASSERT_NE(frame->GetAction(ID_NEXT_PANE), nullptr);
     EXPECT_FALSE(IsEnabled(ID_NEXT_PANE));
@@ -117,4 +123,35 @@ TEST_F(AppTest, DebugConsoleShowsStandardOutputAsItIsWritten) {
     EXPECT_TRUE(console->toPlainText().contains("to the error stream"));
 }
 
-TEST_F(AppTest, AboutIsHandledByTheApplication) { EXPECT_TRUE(IsEnabled(ID_APP_ABOUT)); }
+TEST_F(AppTest, AboutIsHandledByTheApplication) {
+    EXPECT_TRUE(IsEnabled(ID_APP_ABOUT));
+}
+
+TEST_F(AppTest, CommandLineNamesTheFileToOpen) {
+    CCommandLineInfo bare;
+    CWinApp::ParseCommandLine({"torvex"}, bare);
+    EXPECT_EQ(bare.m_nShellCommand, CCommandLineInfo::FileNew);
+    CCommandLineInfo withFile;
+    const QString path = WriteBmp("cmdline.bmp", 6, 6);
+    CWinApp::ParseCommandLine({"torvex", "--style=fusion", path}, withFile);
+    EXPECT_EQ(withFile.m_nShellCommand, CCommandLineInfo::FileOpen);
+    EXPECT_EQ(withFile.m_strFileName, path);
+    EXPECT_TRUE(app->ProcessShellCommand(withFile));
+    ASSERT_NE(ActiveDoc(), nullptr);
+    EXPECT_EQ(ActiveDoc()->GetTitle(), "cmdline.bmp");
+    EXPECT_TRUE(frame->MDIGetActive()->isMaximized());
+}
+
+TEST_F(AppTest, AboutBoxShowsTheVersion) {
+    QTimer::singleShot(0, [] {
+        QWidget* about = QApplication::activeModalWidget();
+        ASSERT_NE(about, nullptr);
+        EXPECT_EQ(about->windowTitle(), "关于 Torvex");
+        QStringList texts;
+        for (QLabel* label : about->findChildren<QLabel*>())
+            texts << label->text();
+        EXPECT_TRUE(texts.contains("Torvex 1.0 版"));
+        about->findChild<QPushButton*>()->click();
+    });
+    Command(ID_APP_ABOUT);
+}

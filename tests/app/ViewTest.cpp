@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -50,9 +51,9 @@ TEST_F(AppTest, PairModePlacesPairsFromPressToRelease) {
     Command(ID_CONTROL_POINTS);
     EXPECT_TRUE(view->IsPairMode()) << "a second choice leaves pair mode on";
     Drag({10, 10}, {30, 20});
-    Drag({59, 39}, {59, 39});  // the last pixel starts a pair; a click stores source = target
-    Drag({60, 5}, {10, 10});   // one past the image starts nothing
-    Drag({5, 5}, {200, 150});  // the target may lie outside the image
+    Drag({59, 39}, {59, 39}); // the last pixel starts a pair; a click stores source = target
+    Drag({60, 5}, {10, 10});  // one past the image starts nothing
+    Drag({5, 5}, {200, 150}); // the target may lie outside the image
     const auto& src = view->GetMethod()->GetSrcPoints();
     const auto& dst = view->GetMethod()->GetDstPoints();
     ASSERT_EQ(src.size(), 3u);
