@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFile>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -180,4 +181,22 @@ TEST_F(AppTest, PrintsWhatTheViewPaintsToAPdfFile) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.read(4) == "%PDF");
     EXPECT_GT(file.size(), 500);
+}
+
+TEST_F(AppTest, PrintPreviewRendersAndCloses) {
+    ASSERT_NE(Open(WriteBmp("preview.bmp", 40, 30)), nullptr);
+    bool shown = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&shown] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* preview = qobject_cast<QPrintPreviewDialog*>(w);
+                preview && preview->isVisible()) {
+                shown = true;
+                preview->reject();
+            }
+        }
+    });
+    poll.start(20);
+    Command(ID_FILE_PRINT_PREVIEW);
+    EXPECT_TRUE(shown);
 }
