@@ -32,14 +32,16 @@ UINT KeyFlags(const QMouseEvent* event) {
     return flags;
 }
 
-// Paints a surface context onto a Qt paint device at (0, 0).
-void PaintSurface(QPaintDevice* device, HDC hdc) {
+// Paints a surface context onto a Qt paint device at (0, 0). The image
+// shares the surface's pixels; a device that keeps what it is given (a print
+// preview records its pages) gets a copy that outlives the surface.
+void PaintSurface(QPaintDevice* device, HDC hdc, bool keepsImage) {
     SurfacePixels px{};
     if (!GetSurfacePixels(hdc, &px) || px.width == 0 || px.height == 0) return;
     const QImage image(reinterpret_cast<const uchar*>(px.bits), px.width, px.height,
                        static_cast<qsizetype>(px.width) * 4, QImage::Format_RGB32);
     QPainter painter(device);
-    painter.drawImage(0, 0, image);
+    painter.drawImage(0, 0, keepsImage ? image.copy() : image);
 }
 
 } // namespace
@@ -91,7 +93,7 @@ HDC CView::RenderToSurface(QSize size, QPoint origin) {
 void CView::paintEvent(QPaintEvent*) {
     HDC hdc = RenderToSurface(viewport()->size(), GetScrollPosition());
     if (!hdc) return;
-    PaintSurface(viewport(), hdc);
+    PaintSurface(viewport(), hdc, false);
     DeleteDC(hdc);
 }
 
@@ -184,7 +186,7 @@ void CView::PrintPage(QPrinter& printer) {
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     HDC hdc = RenderToSurface(page.size(), QPoint(0, 0));
     if (!hdc) return;
-    PaintSurface(&printer, hdc);
+    PaintSurface(&printer, hdc, true);
     DeleteDC(hdc);
 }
 
