@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/CxMemFile.h"
-#include "image/codecs/CodecIO.h"
+#include "image/codecs/StreamRemaining.h"
 #include "platform/ByteOrder.h"
 
 namespace {
@@ -133,13 +133,14 @@ public:
     }
 
     void ReadRows() {
-        const LONG width = static_cast<LONG>(img.GetWidth());
         const LONG height = static_cast<LONG>(img.GetHeight());
+        const LONG covered =
+            static_cast<LONG>(std::min<std::uint64_t>(img.GetWidth(), CoveredWidth()));
         for (LONG r = 0; r < height; ++r) {
             if (img.GetEscape()) throw "Cancelled";
             FillRow();
             const LONG y = height - 1 - r;
-            for (LONG x = 0; x < width; ++x)
+            for (LONG x = 0; x < covered; ++x)
                 PutPixel(x, y);
         }
     }
@@ -171,10 +172,27 @@ private:
         }
     }
 
-    // Byte i of a plane of the current row; bytes beyond bytes-per-line
-    // (a width the planes do not cover) read as 0.
+    // Pixels the planes' bytes-per-line reach. Pixels further right (a file
+    // whose bytes per line do not fit the width) keep the cleared value
+    // Create gave them.
+    std::uint64_t CoveredWidth() const {
+        const std::uint64_t bits = 8 * static_cast<std::uint64_t>(bytesPerLine);
+        switch (layout) {
+        case Layout::Rgb:
+        case Layout::Rgba:
+            return bytesPerLine;
+        case Layout::Packed:
+            return bitsPerPixel == 1 || bitsPerPixel == 2 || bitsPerPixel == 4 || bitsPerPixel == 8
+                       ? bits / bitsPerPixel
+                       : 0;
+        case Layout::BitPlanes:
+            return bits;
+        }
+        return 0;
+    }
+
     BYTE PlaneByte(int plane, std::size_t i) const {
-        return i < bytesPerLine ? row[static_cast<std::size_t>(plane) * bytesPerLine + i] : 0;
+        return row[static_cast<std::size_t>(plane) * bytesPerLine + i];
     }
 
     void PutPixel(LONG x, LONG y) {
@@ -196,21 +214,11 @@ private:
         }
     }
 
-    // Packed pixels, leftmost in the top bits. Other depths carry no usable
-    // index and give 0.
+    // Packed pixels of 1, 2, 4 or 8 bits, leftmost in the top bits.
     BYTE PackedIndex(std::size_t x) const {
-        switch (bitsPerPixel) {
-        case 8:
-            return PlaneByte(0, x);
-        case 4:
-            return static_cast<BYTE>((PlaneByte(0, x / 2) >> (4 * (1 - x % 2))) & 0x0F);
-        case 2:
-            return static_cast<BYTE>((PlaneByte(0, x / 4) >> (6 - 2 * (x % 4))) & 0x03);
-        case 1:
-            return static_cast<BYTE>((PlaneByte(0, x / 8) >> (7 - x % 8)) & 0x01);
-        default:
-            return 0;
-        }
+        const std::size_t perByte = 8 / static_cast<std::size_t>(bitsPerPixel);
+        const int shift = 8 - bitsPerPixel * static_cast<int>(x % perByte + 1);
+        return static_cast<BYTE>((PlaneByte(0, x / perByte) >> shift) & ((1 << bitsPerPixel) - 1));
     }
 
     BYTE PlanarIndex(std::size_t x) const {
@@ -254,8 +262,18 @@ void ReadPalette(CxImage& img, CxFile& f, const PcxHeader& h) {
     img.SetPalette(pal, img.GetNumColors());
 }
 
+// The fewest run-length bytes that expand to the whole image: two bytes give
+// at most 63. A shorter file always ends in "corrupted PCX", so it is refused
+// before the image is allocated.
+std::uint64_t MinimumDataSize(const PcxHeader& h) {
+    const std::uint64_t total =
+        static_cast<std::uint64_t>(h.planes) * h.bytesPerLine * Extent(h.yMin, h.yMax);
+    return (2 * total + 62) / 63;
+}
+
 void DecodePcx(CxImage& img, CxFile& f, const PcxHeader& h) {
     const Layout layout = LayoutOf(h);
+    if (RemainingBytes(f) < MinimumDataSize(h)) throw "corrupted PCX";
     if (!img.Create(Extent(h.xMin, h.xMax), Extent(h.yMin, h.yMax), ImageBpp(h, layout),
                     FORMAT_PCX))
         throw img.GetLastError();

@@ -2,10 +2,13 @@
 // green, red); the first-entry field and the origin fields are not used.
 #include "image/codecs/CxImageTGA.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
 #include "image/codecs/CodecIO.h"
+#include "image/codecs/StreamRemaining.h"
 #include "platform/ByteOrder.h"
 
 namespace {
@@ -201,8 +204,24 @@ void ReadColorMap(CxImage& img, CxFile& f, const TgaHeader& h) {
     }
 }
 
+// The fewest bytes after the header with which every row can start inside
+// the file: rows 0 to height - 2 whole (a packet covers at most 128 pixels
+// with one header and one value) and a first byte for the last row. A shorter
+// file always ends in "corrupted TGA", so it is refused before the image is
+// allocated.
+std::uint64_t MinimumDataSize(const TgaHeader& h) {
+    const std::uint64_t bytesPerPixel = (h.pixelDepth + 7) / 8;
+    const std::uint64_t leading = static_cast<std::uint64_t>(h.height - 1) * h.width;
+    std::uint64_t rows = leading * bytesPerPixel + 1;
+    if (IsCompressed(h.imageType))
+        rows = std::max<std::uint64_t>((leading + 127) / 128 * (1 + bytesPerPixel), 1);
+    const std::uint64_t colorMap = h.colorMapType != 0 ? 3 * h.colorMapLength : 0;
+    return h.idLength + colorMap + rows;
+}
+
 void DecodeTga(CxImage& img, CxFile& f) {
     const TgaHeader h = ReadHeader(f);
+    if (RemainingBytes(f) < MinimumDataSize(h)) throw "corrupted TGA";
     if (h.idLength > 0) f.Seek(h.idLength, SEEK_CUR);
     img.Create(h.width, h.height, h.pixelDepth, FORMAT_TGA);
     if (h.pixelDepth == 32) img.AlphaCreate();

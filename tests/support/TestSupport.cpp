@@ -177,12 +177,15 @@ std::optional<Decoded> MagickDecode(const std::string& path, int frame) {
     // Call the real convert directly: the machine may have a wrapper of the
     // same name earlier on the PATH.
     const std::string quoted = "'" + path + "[" + std::to_string(frame) + "]'";
-    std::string cmd =
-        "/usr/bin/convert " + quoted + " -format '%w %h\\n' -write info:- rgba:- 2>/dev/null";
+    std::string cmd = "/usr/bin/convert " + quoted +
+                      " -auto-orient -format '%w %h\\n' -write info:- -depth 8 rgba:- 2>/dev/null";
     std::FILE* p = popen(cmd.c_str(), "r");
     if (!p) return std::nullopt;
     Decoded d;
-    if (std::fscanf(p, "%d %d\n", &d.width, &d.height) != 2) {
+    // Read the size line on its own: scanf's "\n" would also swallow pixel
+    // bytes that happen to look like white space.
+    char line[64];
+    if (!std::fgets(line, sizeof line, p) || std::sscanf(line, "%d %d", &d.width, &d.height) != 2) {
         pclose(p);
         return std::nullopt;
     }
