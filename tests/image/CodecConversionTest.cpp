@@ -1,0 +1,91 @@
+// Conversions between every pair of the ICO, TGA, PCX and WBMP formats through
+// the format dispatch: an image written in one format, read back by detection
+// and written in another comes back with the same pixels wherever the target
+// can hold it, and is refused with the target's message where it cannot.
+#include <gtest/gtest.h>
+
+#include "tests/image/CodecTestSupport.h"
+
+using namespace codectest;
+
+namespace {
+
+struct Target {
+    DWORD id;
+    const char* name;
+    bool (*canHold)(const CxImage&);
+    const char* refusal;
+};
+
+bool FitsIcon(const CxImage& img) {
+    return img.GetWidth() <= 255 && img.GetHeight() <= 255;
+}
+bool FitsTga(const CxImage& img) {
+    return img.GetBpp() >= 8;
+}
+bool FitsPcx(const CxImage&) {
+    return true;
+}
+bool FitsWbmp(const CxImage& img) {
+    return img.GetBpp() == 1 && FitsIcon(img);
+}
+
+const Target kTargets[] = {
+    {FORMAT_ICO, "ico", FitsIcon, "Can't save this image as icon"},
+    {FORMAT_TGA, "tga", FitsTga, "Bit depth must be 8 or 24"},
+    {FORMAT_PCX, "pcx", FitsPcx, ""},
+    {FORMAT_WBMP, "wbmp", FitsWbmp, "Can't save this image as WBMP"},
+};
+
+std::vector<CxImage> Pictures() {
+    std::vector<CxImage> pictures;
+    for (DWORD bpp : {1u, 4u, 8u, 24u})
+        pictures.push_back(MakePicture(37, 23, bpp));
+    CxImage rgba = MakePicture(37, 23, 24);
+    rgba.AlphaCreate();
+    for (LONG x = 0; x < 37; ++x)
+        rgba.AlphaSet(x, x % 23, BYTE(x * 9));
+    pictures.push_back(rgba);
+    pictures.push_back(MakePicture(300, 9, 1)); // too wide for ICO and WBMP
+    return pictures;
+}
+
+std::vector<BYTE> Pixels(const CxImage& img) {
+    return img.AlphaIsValid() ? testsupport::ToRgba8(img) : testsupport::ToRgb8(img);
+}
+
+// Writes img as `format` and reads it back by detection.
+bool PassThrough(CxImage& img, DWORD format, CxImage& back) {
+    const Bytes file = EncodeBytes(img, format);
+    return !file.empty() && DecodeBytes(file, FORMAT_UNKNOWN, back) && back.GetType() == format;
+}
+
+} // namespace
+
+TEST(CodecConversion, EveryPairWhereTheTargetCanHoldTheImage) {
+    int conversions = 0, refusals = 0;
+    for (CxImage& picture : Pictures()) {
+        for (const Target& source : kTargets) {
+            if (!source.canHold(picture)) continue;
+            CxImage decoded;
+            ASSERT_TRUE(PassThrough(picture, source.id, decoded)) << source.name;
+            ASSERT_EQ(Pixels(decoded), Pixels(picture)) << source.name;
+            for (const Target& target : kTargets) {
+                CxImage converted;
+                if (!target.canHold(decoded)) {
+                    EXPECT_TRUE(EncodeBytes(decoded, target.id).empty());
+                    EXPECT_STREQ(decoded.GetLastError(), target.refusal);
+                    ++refusals;
+                    continue;
+                }
+                ASSERT_TRUE(PassThrough(decoded, target.id, converted))
+                    << source.name << " to " << target.name;
+                EXPECT_EQ(Pixels(converted), Pixels(picture))
+                    << source.name << " to " << target.name;
+                ++conversions;
+            }
+        }
+    }
+    EXPECT_EQ(conversions, 41);
+    EXPECT_EQ(refusals, 19);
+}
