@@ -176,6 +176,7 @@ private:
     // whose bytes per line do not fit the width) keep the cleared value
     // Create gave them.
     std::uint64_t CoveredWidth() const {
+        if (row.empty()) return 0; // no planes: nothing is read at all
         const std::uint64_t bits = 8 * static_cast<std::uint64_t>(bytesPerLine);
         switch (layout) {
         case Layout::Rgb:

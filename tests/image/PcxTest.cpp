@@ -184,9 +184,12 @@ TEST(Pcx, BytesPerLineShorterThanTheWidthLeaveThePixelsCleared) {
     EXPECT_EQ(img.GetPixelColor(1, 1, false), (RGBQUAD{0x33, 0x33, 0x33, 0}));
     EXPECT_EQ(img.GetPixelColor(2, 1, false), (RGBQUAD{0, 0, 0, 0}));
     EXPECT_EQ(img.GetPixelColor(5, 0, false), (RGBQUAD{0, 0, 0, 0}));
-    // No bytes per line at all: a black image, nothing read.
+    // No bytes per line, or no planes: a black image, nothing read.
     ASSERT_TRUE(DecodeBytes(PcxHeader({300, 200, 1, 4, 0}), FORMAT_PCX, img));
     EXPECT_EQ(img.GetPixelIndex(299, 199), 0);
+    ASSERT_TRUE(DecodeBytes(PcxHeader({60000, 3000, 1, 0, 60000}), FORMAT_PCX, img));
+    EXPECT_EQ(img.GetBpp(), 1);
+    EXPECT_EQ(img.GetPixelIndex(59999, 0), 0);
 }
 
 TEST(Pcx, DecoderMessages) {
