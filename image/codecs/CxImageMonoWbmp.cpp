@@ -6,10 +6,15 @@
 #include <cstdint>
 
 #include "image/codecs/CodecIO.h"
+#include "image/codecs/StreamRemaining.h"
 
 namespace {
 
 constexpr DWORD kMaxEncodedSize = 255;
+// Rows are stored uncompressed, so a file holding less than this share of the
+// rows its header announces has a damaged header rather than a cut-off
+// picture; it is refused before a bitmap of that size is allocated.
+constexpr std::uint64_t kMinimumShareOfRows = 64;
 
 enum class FieldRead { Ok, Short, TooLarge };
 
@@ -56,11 +61,13 @@ void DecodeWbmp(CxImage& img, CxFile& f) {
     if (type != 0) throw "Unsupported WBMP type";
     if (w != FieldRead::Ok || h != FieldRead::Ok || width == 0 || height == 0)
         throw "Corrupted WBMP";
+    const std::size_t rowBytes = RowBytes(width);
+    if (RemainingBytes(f) < rowBytes * static_cast<std::uint64_t>(height) / kMinimumShareOfRows)
+        throw "Corrupted WBMP";
     if (!img.Create(width, height, 1, FORMAT_WBMP)) throw "WBMP Create failed";
     img.SetGrayPalette();
     // Create hands out cleared rows, so the rows a short file lacks stay
     // black; a row cut in the middle keeps its cleared tail.
-    const std::size_t rowBytes = RowBytes(width);
     for (DWORD r = 0; r < height; ++r) {
         if (f.Read(img.GetBits(height - 1 - r), 1, rowBytes) != rowBytes) break;
     }

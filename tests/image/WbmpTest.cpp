@@ -103,6 +103,10 @@ TEST(Wbmp, BadHeaders) {
     EXPECT_EQ(DecodeError({0x00, 0x00, 0x81, 0x81, 0x81, 0x81, 0x81, 0x01, 0x01}),
               "Corrupted WBMP");
     EXPECT_EQ(DecodeError({0x00, 0x00, 0x88, 0x80, 0x80, 0x80, 0x00, 0x01}), "Corrupted WBMP");
+    // A header announcing far more rows than the file could hold (here
+    // 2^21 x 2^21 pixels after 3 bytes) is refused before any allocation.
+    EXPECT_EQ(DecodeError({0x00, 0x00, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0x7F, 1, 2, 3}),
+              "Corrupted WBMP");
     CxImageMonoWbmp codec;
     EXPECT_FALSE(codec.Decode(nullptr));
 }
