@@ -17,6 +17,15 @@ Bytes EncodeBytes(CxImage& img, DWORD format) {
     return out;
 }
 
+Bytes Concat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::string EncodeError(CxImage& img, DWORD format) {
+    return EncodeBytes(img, format).empty() ? img.GetLastError() : "<encoded>";
+}
+
 bool DecodeBytes(const Bytes& data, DWORD format, CxImage& out) {
     return out.Decode(data.data(), static_cast<DWORD>(data.size()), format);
 }
@@ -74,6 +83,22 @@ long DifferencesFromMagick(const CxImage& img, const testsupport::Decoded& magic
     return differences;
 }
 
+long MagickFileDifferences(const std::string& arguments, const std::string& suffix, DWORD format,
+                           const std::function<BYTE(BYTE)>& expect) {
+    const std::string path = testsupport::TempFile("magick" + suffix);
+    if (!MagickWrite(arguments, path)) return -1;
+    CxImage img(path.c_str(), format);
+    const auto magick = testsupport::MagickDecode(path);
+    return img.IsValid() && magick ? DifferencesFromMagick(img, *magick, expect) : -1;
+}
+
+long OurFileDifferences(CxImage& img, DWORD format, const std::string& suffix) {
+    const std::string path = testsupport::TempFile("ours" + suffix);
+    if (!img.Save(path.c_str(), format)) return -1;
+    const auto magick = testsupport::MagickDecode(path);
+    return magick ? DifferencesFromMagick(img, *magick) : -1;
+}
+
 CxImage MakePicture(DWORD width, DWORD height, DWORD bpp) {
     CxImage img(width, height, bpp);
     const DWORD colours = img.GetNumColors();
@@ -94,6 +119,14 @@ CxImage MakePicture(DWORD width, DWORD height, DWORD bpp) {
             }
         }
     }
+    return img;
+}
+
+CxImage PictureWithAlpha(DWORD width, DWORD height) {
+    CxImage img = MakePicture(width, height, 24);
+    img.AlphaCreate();
+    for (LONG x = 0; x < static_cast<LONG>(width); ++x)
+        img.AlphaSet(x, x % static_cast<LONG>(height), static_cast<BYTE>(x * 9));
     return img;
 }
 

@@ -18,6 +18,7 @@ using Bytes = std::vector<BYTE>;
 // The encoded file, or an empty vector when the encoder refuses (its text is
 // then in img's lastError).
 Bytes EncodeBytes(CxImage& img, DWORD format);
+Bytes Concat(Bytes a, const Bytes& b);
 // Decodes through the dispatch from memory; FORMAT_UNKNOWN detects.
 bool DecodeBytes(const Bytes& data, DWORD format, CxImage& out);
 // Decodes straight with a codec object, so that its info (numFrames ...) and
@@ -27,6 +28,16 @@ bool DecodeWith(const Bytes& data, Codec& codec) {
     CxMemFile file(const_cast<BYTE*>(data.data()), static_cast<long>(data.size()));
     return codec.Decode(&file);
 }
+
+// The refusal text of a codec object's decoder, or "<decoded>" when it
+// accepts the file.
+template <class Codec>
+std::string DecodeError(const Bytes& file) {
+    Codec codec;
+    return DecodeWith(file, codec) ? "<decoded>" : codec.GetLastError();
+}
+// The refusal text of an encoder, or "<encoded>" when it writes the image.
+std::string EncodeError(CxImage& img, DWORD format);
 
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& data);
@@ -46,9 +57,20 @@ bool IsTransparent(const CxImage& img, LONG x, LONG y);
 long DifferencesFromMagick(const CxImage& img, const testsupport::Decoded& magick,
                            const std::function<BYTE(BYTE)>& expect = nullptr);
 
+// Pixel differences between our decoding of a file ImageMagick writes
+// (convert <arguments> into a file ending in `suffix`) and ImageMagick's own
+// decoding of it; -1 when either side fails.
+long MagickFileDifferences(const std::string& arguments, const std::string& suffix, DWORD format,
+                           const std::function<BYTE(BYTE)>& expect = nullptr);
+// Pixel differences between an image and ImageMagick's decoding of the file
+// we write of it; -1 when either side fails.
+long OurFileDifferences(CxImage& img, DWORD format, const std::string& suffix);
+
 // A deterministic test picture at 1, 4, 8 or 24 bits per pixel, with a
 // palette for indexed depths that uses every colour.
 CxImage MakePicture(DWORD width, DWORD height, DWORD bpp);
+// A 24-bit picture with an alpha plane holding 0 and other levels.
+CxImage PictureWithAlpha(DWORD width, DWORD height);
 // Same width, height and colour (palette entries resolved) for every pixel.
 bool SameColours(const CxImage& a, const CxImage& b);
 

@@ -5,16 +5,6 @@
 
 using namespace codectest;
 
-namespace {
-
-std::string DecodeError(const Bytes& file) {
-    CxImageMonoWbmp codec;
-    EXPECT_FALSE(DecodeWith(file, codec));
-    return codec.GetLastError();
-}
-
-} // namespace
-
 TEST(Wbmp, DecodesRowsTopFirstWithOneAsWhite) {
     CxImage img;
     ASSERT_TRUE(DecodeBytes({0x00, 0x00, 0x08, 0x02, 0xFF, 0x00}, FORMAT_WBMP, img));
@@ -80,33 +70,33 @@ TEST(Wbmp, RoundTripsAtSeveralSizes) {
 
 TEST(Wbmp, EncoderRefusals) {
     CxImage fourBit = MakePicture(4, 4, 4);
-    EXPECT_TRUE(EncodeBytes(fourBit, FORMAT_WBMP).empty());
-    EXPECT_STREQ(fourBit.GetLastError(), "Can't save this image as WBMP");
+    EXPECT_EQ(EncodeError(fourBit, FORMAT_WBMP), "Can't save this image as WBMP");
     CxImage wide(256, 1, 1);
-    EXPECT_TRUE(EncodeBytes(wide, FORMAT_WBMP).empty());
-    EXPECT_STREQ(wide.GetLastError(), "Can't save this image as WBMP");
+    EXPECT_EQ(EncodeError(wide, FORMAT_WBMP), "Can't save this image as WBMP");
     CxImage high(1, 256, 1);
-    EXPECT_TRUE(EncodeBytes(high, FORMAT_WBMP).empty());
+    EXPECT_EQ(EncodeError(high, FORMAT_WBMP), "Can't save this image as WBMP");
     CxImage empty;
-    EXPECT_TRUE(EncodeBytes(empty, FORMAT_WBMP).empty());
-    EXPECT_STREQ(empty.GetLastError(), "null image!!!");
+    EXPECT_EQ(EncodeError(empty, FORMAT_WBMP), "null image!!!");
 }
 
 TEST(Wbmp, BadHeaders) {
-    EXPECT_EQ(DecodeError({}), "Not a WBMP");
-    EXPECT_EQ(DecodeError({0x00, 0x00, 0x08}), "Not a WBMP");
-    EXPECT_EQ(DecodeError({0x00, 0x00, 0x81}), "Not a WBMP"); // width cut inside
-    EXPECT_EQ(DecodeError({0x01, 0x00, 0x08, 0x02, 0xFF, 0x00}), "Unsupported WBMP type");
-    EXPECT_EQ(DecodeError({0x00, 0x00, 0x00, 0x02}), "Corrupted WBMP");
-    EXPECT_EQ(DecodeError({0x00, 0x00, 0x02, 0x00}), "Corrupted WBMP");
+    EXPECT_EQ(DecodeError<CxImageMonoWbmp>({}), "Not a WBMP");
+    EXPECT_EQ(DecodeError<CxImageMonoWbmp>({0x00, 0x00, 0x08}), "Not a WBMP");
+    EXPECT_EQ(DecodeError<CxImageMonoWbmp>({0x00, 0x00, 0x81}), "Not a WBMP"); // width cut inside
+    EXPECT_EQ(DecodeError<CxImageMonoWbmp>({0x01, 0x00, 0x08, 0x02, 0xFF, 0x00}),
+              "Unsupported WBMP type");
+    EXPECT_EQ(DecodeError<CxImageMonoWbmp>({0x00, 0x00, 0x00, 0x02}), "Corrupted WBMP");
+    EXPECT_EQ(DecodeError<CxImageMonoWbmp>({0x00, 0x00, 0x02, 0x00}), "Corrupted WBMP");
     // Six continuation bytes, and a value beyond 31 bits.
-    EXPECT_EQ(DecodeError({0x00, 0x00, 0x81, 0x81, 0x81, 0x81, 0x81, 0x01, 0x01}),
+    EXPECT_EQ(DecodeError<CxImageMonoWbmp>({0x00, 0x00, 0x81, 0x81, 0x81, 0x81, 0x81, 0x01, 0x01}),
               "Corrupted WBMP");
-    EXPECT_EQ(DecodeError({0x00, 0x00, 0x88, 0x80, 0x80, 0x80, 0x00, 0x01}), "Corrupted WBMP");
+    EXPECT_EQ(DecodeError<CxImageMonoWbmp>({0x00, 0x00, 0x88, 0x80, 0x80, 0x80, 0x00, 0x01}),
+              "Corrupted WBMP");
     // A header announcing far more rows than the file could hold (here
     // 2^21 x 2^21 pixels after 3 bytes) is refused before any allocation.
-    EXPECT_EQ(DecodeError({0x00, 0x00, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0x7F, 1, 2, 3}),
-              "Corrupted WBMP");
+    EXPECT_EQ(
+        DecodeError<CxImageMonoWbmp>({0x00, 0x00, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0x7F, 1, 2, 3}),
+        "Corrupted WBMP");
     CxImageMonoWbmp codec;
     EXPECT_FALSE(codec.Decode(nullptr));
 }
@@ -124,21 +114,10 @@ TEST(Wbmp, RowsAShortFileLacksAreCleared) {
 
 TEST(Wbmp, ImageMagickFilesAndOurFilesAgree) {
     if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
-    const std::string theirs = testsupport::TempFile("im.wbmp");
-    for (const char* source : {"-size 300x200 pattern:checkerboard", "rose: -monochrome"}) {
-        ASSERT_TRUE(MagickWrite(source, theirs)) << source;
-        CxImage img(theirs.c_str(), FORMAT_WBMP);
-        ASSERT_TRUE(img.IsValid()) << source;
-        const auto magick = testsupport::MagickDecode(theirs);
-        ASSERT_TRUE(magick);
-        EXPECT_EQ(DifferencesFromMagick(img, *magick), 0) << source;
-    }
-    const std::string ours = testsupport::TempFile("ours.wbmp");
+    for (const char* source : {"-size 300x200 pattern:checkerboard", "rose: -monochrome"})
+        EXPECT_EQ(MagickFileDifferences(source, ".wbmp", FORMAT_WBMP), 0) << source;
     for (DWORD width : {1u, 130u, 255u}) {
         CxImage img = MakePicture(width, 129, 1);
-        ASSERT_TRUE(img.Save(ours.c_str(), FORMAT_WBMP));
-        const auto magick = testsupport::MagickDecode(ours);
-        ASSERT_TRUE(magick) << width;
-        EXPECT_EQ(DifferencesFromMagick(img, *magick), 0) << width;
+        EXPECT_EQ(OurFileDifferences(img, FORMAT_WBMP, ".wbmp"), 0) << width;
     }
 }
