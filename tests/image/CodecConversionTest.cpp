@@ -4,6 +4,10 @@
 // can hold it, and is refused with the target's message where it cannot.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "image/CxIOFile.h"
+
 #include "tests/image/CodecTestSupport.h"
 
 using namespace codectest;
@@ -83,4 +87,23 @@ TEST(CodecConversion, EveryPairWhereTheTargetCanHoldTheImage) {
     }
     EXPECT_EQ(conversions, 41);
     EXPECT_EQ(refusals, 19);
+}
+
+TEST(CodecConversion, EncodersReportWritesThatFail) {
+    const std::string path = testsupport::TempFile("readonly.bin");
+    WriteFileBytes(path, {1, 2, 3});
+    const std::pair<DWORD, const char*> formats[] = {
+        {FORMAT_ICO, "Can't write icon file"},
+        {FORMAT_TGA, "Can't write TGA file"},
+        {FORMAT_PCX, "cannot write PCX header"},
+        {FORMAT_WBMP, "Can't write WBMP file"},
+    };
+    for (const auto& [format, message] : formats) {
+        CxImage img = MakePicture(9, 4, format == FORMAT_TGA ? 8 : 1);
+        std::FILE* readOnly = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(readOnly, nullptr);
+        EXPECT_FALSE(img.Encode(readOnly, format));
+        EXPECT_STREQ(img.GetLastError(), message);
+        std::fclose(readOnly);
+    }
 }

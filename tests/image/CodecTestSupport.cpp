@@ -122,6 +122,21 @@ CxImage MakePicture(DWORD width, DWORD height, DWORD bpp) {
     return img;
 }
 
+std::string RoundTripFailures(DWORD format, std::initializer_list<DWORD> depths,
+                              std::initializer_list<DWORD> widths, DWORD height) {
+    std::string failures;
+    for (DWORD bpp : depths) {
+        for (DWORD width : widths) {
+            CxImage img = MakePicture(width, height, bpp);
+            CxImage back;
+            if (!DecodeBytes(EncodeBytes(img, format), FORMAT_UNKNOWN, back) ||
+                back.GetType() != format || back.GetBpp() != bpp || !SameColours(back, img))
+                failures += " " + std::to_string(bpp) + "-bit width " + std::to_string(width);
+        }
+    }
+    return failures;
+}
+
 CxImage PictureWithAlpha(DWORD width, DWORD height) {
     CxImage img = MakePicture(width, height, 24);
     img.AlphaCreate();

@@ -69,6 +69,11 @@ long OurFileDifferences(CxImage& img, DWORD format, const std::string& suffix);
 // A deterministic test picture at 1, 4, 8 or 24 bits per pixel, with a
 // palette for indexed depths that uses every colour.
 CxImage MakePicture(DWORD width, DWORD height, DWORD bpp);
+// Writes MakePicture (width x height) at each depth and reads it back by
+// detection; lists what differs ("" when the format, depth and colours all
+// come back).
+std::string RoundTripFailures(DWORD format, std::initializer_list<DWORD> depths,
+                              std::initializer_list<DWORD> widths, DWORD height);
 // A 24-bit picture with an alpha plane holding 0 and other levels.
 CxImage PictureWithAlpha(DWORD width, DWORD height);
 // Same width, height and colour (palette entries resolved) for every pixel.

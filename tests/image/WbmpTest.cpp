@@ -59,13 +59,7 @@ TEST(Wbmp, EncoderWritesTheStoredIndexBitsAsTheyLie) {
 }
 
 TEST(Wbmp, RoundTripsAtSeveralSizes) {
-    for (DWORD size : {1u, 7u, 8u, 9u, 127u, 128u, 255u}) {
-        CxImage img = MakePicture(size, (size % 5) + 1, 1);
-        CxImage back;
-        ASSERT_TRUE(DecodeBytes(EncodeBytes(img, FORMAT_WBMP), FORMAT_UNKNOWN, back)) << size;
-        EXPECT_EQ(back.GetType(), FORMAT_WBMP);
-        EXPECT_TRUE(SameColours(back, img)) << size;
-    }
+    EXPECT_EQ(RoundTripFailures(FORMAT_WBMP, {1}, {1, 7, 8, 9, 127, 128, 255}, 3), "");
 }
 
 TEST(Wbmp, EncoderRefusals) {
