@@ -90,7 +90,7 @@ TEST(CodecConversion, EveryPairWhereTheTargetCanHoldTheImage) {
 }
 
 TEST(CodecConversion, EncodersReportWritesThatFail) {
-    const std::string path = testsupport::TempFile("readonly.bin");
+    const std::string path = ScratchFile("readonly.bin");
     WriteFileBytes(path, {1, 2, 3});
     const std::pair<DWORD, const char*> formats[] = {
         {FORMAT_ICO, "Can't write icon file"},

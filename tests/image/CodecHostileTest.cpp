@@ -40,13 +40,14 @@ std::vector<Bytes> MakeSeeds(const Format& format) {
         if (!file.empty()) seeds.push_back(file);
     }
     if (testsupport::HaveMagick()) {
-        const std::string path = testsupport::TempFile(std::string("seed") + format.magickSuffix);
+        const std::string path = ScratchFile(std::string("seed") + format.magickSuffix);
         for (const char* arguments :
              {"rose: -resize 23x13! -compress RLE", "rose: -resize 23x13! -colors 16 -type palette",
               "rose: -resize 23x13! -alpha set -channel A -fx i/w +channel -compress RLE -orient "
               "TopLeft",
               "rose: -resize 23x13! -monochrome"}) {
-            if (MagickWrite(arguments, path)) seeds.push_back(ReadFileBytes(path));
+            EXPECT_TRUE(MagickWrite(arguments, path)) << arguments;
+            seeds.push_back(ReadFileBytes(path));
         }
     }
     for (const std::string& file : testsupport::CorpusFiles(format.name)) {
@@ -55,6 +56,7 @@ std::vector<Bytes> MakeSeeds(const Format& format) {
             std::filesystem::file_size(path) <= 4096)
             seeds.push_back(ReadFileBytes(path));
     }
+    std::erase_if(seeds, [](const Bytes& seed) { return seed.empty(); });
     return seeds;
 }
 

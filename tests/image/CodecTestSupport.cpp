@@ -6,6 +6,8 @@
 #include <iterator>
 #include <random>
 
+#include <unistd.h>
+
 namespace codectest {
 
 Bytes EncodeBytes(CxImage& img, DWORD format) {
@@ -28,6 +30,10 @@ std::string EncodeError(CxImage& img, DWORD format) {
 
 bool DecodeBytes(const Bytes& data, DWORD format, CxImage& out) {
     return out.Decode(data.data(), static_cast<DWORD>(data.size()), format);
+}
+
+std::string ScratchFile(const std::string& name) {
+    return testsupport::TempFile(std::to_string(getpid()) + "_" + name);
 }
 
 Bytes ReadFileBytes(const std::string& path) {
@@ -85,7 +91,7 @@ long DifferencesFromMagick(const CxImage& img, const testsupport::Decoded& magic
 
 long MagickFileDifferences(const std::string& arguments, const std::string& suffix, DWORD format,
                            const std::function<BYTE(BYTE)>& expect) {
-    const std::string path = testsupport::TempFile("magick" + suffix);
+    const std::string path = ScratchFile("magick" + suffix);
     if (!MagickWrite(arguments, path)) return -1;
     CxImage img(path.c_str(), format);
     const auto magick = testsupport::MagickDecode(path);
@@ -93,7 +99,7 @@ long MagickFileDifferences(const std::string& arguments, const std::string& suff
 }
 
 long OurFileDifferences(CxImage& img, DWORD format, const std::string& suffix) {
-    const std::string path = testsupport::TempFile("ours" + suffix);
+    const std::string path = ScratchFile("ours" + suffix);
     if (!img.Save(path.c_str(), format)) return -1;
     const auto magick = testsupport::MagickDecode(path);
     return magick ? DifferencesFromMagick(img, *magick) : -1;

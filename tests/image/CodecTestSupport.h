@@ -39,6 +39,9 @@ std::string DecodeError(const Bytes& file) {
 // The refusal text of an encoder, or "<encoded>" when it writes the image.
 std::string EncodeError(CxImage& img, DWORD format);
 
+// A temporary file name of this process: ctest runs the tests of one program
+// in parallel processes, which must not share files.
+std::string ScratchFile(const std::string& name);
 Bytes ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const Bytes& data);
 

@@ -295,7 +295,7 @@ TEST(Ico, ImageMagickFilesAndOurFilesAgree) {
         base + "-alpha set -channel A -fx 'i/w' +channel",
         base + holes,
     };
-    const std::string theirs = testsupport::TempFile("im.ico");
+    const std::string theirs = ScratchFile("im.ico");
     for (const std::string& arguments : cases) {
         ASSERT_TRUE(MagickWrite(arguments, theirs)) << arguments;
         for (WORD type : {1, 2}) {
@@ -311,7 +311,7 @@ TEST(Ico, ImageMagickFilesAndOurFilesAgree) {
         }
     }
     // 24-bit icons: ImageMagick's own 24-bit DIB rows with a mask of ours.
-    const std::string bmp = testsupport::TempFile("im.bmp");
+    const std::string bmp = ScratchFile("im.bmp");
     ASSERT_TRUE(MagickWrite(base + "-type truecolor -define bmp:format=bmp3", bmp));
     const Bytes bmpFile = ReadFileBytes(bmp);
     ASSERT_GE(bmpFile.size(), 54u + 112 * 23);

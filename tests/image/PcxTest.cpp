@@ -248,7 +248,7 @@ TEST(Pcx, ImageMagickFilesAndOurFilesAgree) {
     // ImageMagick 6 shows monochrome PCX inverted (netpbm and the corpus
     // oracle agree with us): either way every pixel must correspond.
     CxImage mono = MakePicture(37, 23, 1);
-    const std::string ours = testsupport::TempFile("ours1.pcx");
+    const std::string ours = ScratchFile("ours1.pcx");
     ASSERT_TRUE(mono.Save(ours.c_str(), FORMAT_PCX));
     const auto magick = testsupport::MagickDecode(ours);
     ASSERT_TRUE(magick);
