@@ -67,15 +67,6 @@ const std::vector<Bytes>& Seeds(const Format& format) {
     return it->second;
 }
 
-// Decoding through the named codec: a refusal must say why.
-void ExpectCleanRefusals(const Bytes& file, const Format& format, std::size_t length) {
-    CxImage img;
-    const Bytes cut(file.begin(), file.begin() + static_cast<long>(length));
-    if (!DecodeBytes(cut, format.id, img) && format.refusalsCarryAMessage) {
-        EXPECT_STRNE(img.GetLastError(), "") << format.name << " cut at " << length;
-    }
-}
-
 } // namespace
 
 TEST(CodecHostile, TruncationSweeps) {
@@ -87,8 +78,9 @@ TEST(CodecHostile, TruncationSweeps) {
             const SweepCounts counts = TruncationSweep(seed, format.id);
             total.decoded += counts.decoded;
             total.refused += counts.refused;
-            for (std::size_t length : {std::size_t{0}, seed.size() / 2, seed.size() - 1})
-                ExpectCleanRefusals(seed, format, length);
+            if (format.refusalsCarryAMessage) {
+                EXPECT_EQ(counts.refusedWithoutText, 0) << format.name;
+            }
         }
         EXPECT_GT(total.refused, 0) << format.name;
         std::printf("[ truncation ] %-4s %zu seeds: %d cuts decoded, %d refused\n", format.name,
@@ -101,7 +93,7 @@ TEST(CodecHostile, MutationsThroughDetection) {
     for (const Format& format : kFormats) {
         SweepCounts total;
         for (const Bytes& seed : Seeds(format)) {
-            const SweepCounts counts = MutationSweep(seed, FORMAT_UNKNOWN, ++seedNumber, 300);
+            const SweepCounts counts = MutationSweep(seed, FORMAT_UNKNOWN, ++seedNumber, 150);
             total.decoded += counts.decoded;
             total.refused += counts.refused;
         }
@@ -111,10 +103,14 @@ TEST(CodecHostile, MutationsThroughDetection) {
     }
 }
 
-TEST(CodecHostile, MutationsThroughEachCodec) {
+TEST(CodecHostile, MutationsThroughEachCodecAreRefusedWithTheirText) {
     unsigned seedNumber = 1000;
     for (const Format& format : kFormats) {
-        for (const Bytes& seed : Seeds(format))
-            MutationSweep(seed, format.id, ++seedNumber, 300);
+        for (const Bytes& seed : Seeds(format)) {
+            const SweepCounts counts = MutationSweep(seed, format.id, ++seedNumber, 150);
+            if (format.refusalsCarryAMessage) {
+                EXPECT_EQ(counts.refusedWithoutText, 0) << format.name;
+            }
+        }
     }
 }

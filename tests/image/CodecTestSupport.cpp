@@ -164,6 +164,7 @@ void Tally(const Bytes& data, DWORD format, SweepCounts& counts) {
         ++counts.decoded;
     } else {
         ++counts.refused;
+        counts.refusedWithoutText += img.GetLastError()[0] == '\0';
     }
 }
 

@@ -85,6 +85,7 @@ bool SameColours(const CxImage& a, const CxImage& b);
 struct SweepCounts {
     int decoded = 0;
     int refused = 0;
+    int refusedWithoutText = 0; // refusals that left lastError empty
 };
 // Decodes every prefix of a file (all lengths for small files, evenly spread
 // cuts for large ones).
