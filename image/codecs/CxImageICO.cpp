@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "image/codecs/CodecIO.h"
 #include "platform/ByteOrder.h"
 
 namespace {
@@ -34,15 +33,15 @@ DWORD EntrySize(BYTE b) {
     return b == 0 ? 256 : b;
 }
 
-// Reads the whole directory and keeps the entry of `frame`; false when the
-// directory is cut short or holds no such entry.
+// Reads the directory up to the entry of `frame` and keeps that entry; false
+// when the directory holds no such entry or is cut short before it.
 bool ReadEntry(CxFile& f, WORD count, LONG frame, IconEntry& entry) {
     if (frame < 0 || frame >= count) return false;
-    for (LONG i = 0; i < count; ++i) {
-        BYTE raw[kEntrySize];
+    BYTE raw[kEntrySize];
+    for (LONG i = 0; i <= frame; ++i) {
         if (f.Read(raw, 1, kEntrySize) != kEntrySize) return false;
-        if (i == frame) entry = IconEntry{EntrySize(raw[0]), EntrySize(raw[1]), GetLE32(raw + 12)};
     }
+    entry = IconEntry{EntrySize(raw[0]), EntrySize(raw[1]), GetLE32(raw + 12)};
     return true;
 }
 

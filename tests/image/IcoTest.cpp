@@ -205,16 +205,20 @@ TEST(Ico, BadHeadersAndDirectories) {
         CxImageICO codec;
         EXPECT_FALSE(DecodeWith(bad, codec)) << at;
     }
-    // A count beyond the directory, an offset past the end, a short header.
-    Bytes many = good;
-    PutLE16(&many[4], 0xFFFF);
+    // An offset past the end, a short header, a directory cut before the entry.
     Bytes far = good;
     PutLE32(&far[18], 0x7FFFFFF0);
-    for (const Bytes& bad : {many, far, Bytes(good.begin(), good.begin() + 5),
-                             Bytes(good.begin(), good.begin() + 21)}) {
+    for (const Bytes& bad :
+         {far, Bytes(good.begin(), good.begin() + 5), Bytes(good.begin(), good.begin() + 21)}) {
         CxImageICO codec;
         EXPECT_FALSE(DecodeWith(bad, codec));
     }
+    // A count beyond the directory: the entries before the end still read.
+    Bytes many = good;
+    PutLE16(&many[4], 0xFFFF);
+    CxImageICO first;
+    EXPECT_TRUE(DecodeWith(many, first));
+    EXPECT_EQ(first.GetNumFrames(), 0xFFFF);
     CxImageICO none;
     EXPECT_FALSE(none.Decode(nullptr));
 }
