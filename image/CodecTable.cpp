@@ -11,10 +11,8 @@
 std::span<const CodecEntry> Codecs() {
     // Detection order: BMP, ICO, GIF, TGA, PCX, WBMP, WMF.
     static const std::vector<CodecEntry> table = {
-        MakeCodecEntry<CxImageBMP>(FORMAT_BMP),
-        MakeCodecEntry<CxImageICO>(FORMAT_ICO),
-        MakeCodecEntry<CxImageTGA>(FORMAT_TGA),
-        MakeCodecEntry<CxImagePCX>(FORMAT_PCX),
+        MakeCodecEntry<CxImageBMP>(FORMAT_BMP),       MakeCodecEntry<CxImageICO>(FORMAT_ICO),
+        MakeCodecEntry<CxImageTGA>(FORMAT_TGA),       MakeCodecEntry<CxImagePCX>(FORMAT_PCX),
         MakeCodecEntry<CxImageMonoWbmp>(FORMAT_WBMP),
     };
     return table;
