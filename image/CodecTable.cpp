@@ -2,9 +2,13 @@
 
 #include <vector>
 
+#include "image/codecs/CxImageGIF.h"
+
 std::span<const CodecEntry> Codecs() {
     // Detection order: BMP, ICO, GIF, TGA, PCX, WBMP, WMF.
-    static const std::vector<CodecEntry> table = {};
+    static const std::vector<CodecEntry> table = {
+        MakeCodecEntry<CxImageGIF>(FORMAT_GIF),
+    };
     return table;
 }
 
