@@ -170,17 +170,22 @@ int CxImageGIF::decoder(CxFile* fp, int linewidth, int& bad_code_count) {
     };
 
     // A failed read ends the data; the pixels of a partial line still count.
+    // The first code of the data is read as if a clear code came before it,
+    // as it does in files whose encoder does not start with one.
     int oc = 0, fc = 0, c;
+    bool fresh = true; // no code yet since the start or the last clear
     while ((c = get_next_code(fp)) != m_endingCode && c >= 0) {
         if (c == m_clearCode) {
             m_currSize = size + 1;
             m_slot = m_newCodes;
             m_topSlot = 1 << m_currSize;
-            while ((c = get_next_code(fp)) == m_clearCode) {
-            }
-            if (c == m_endingCode || c < 0) break;
+            fresh = true;
+            continue;
+        }
+        if (fresh) {
             if (c >= m_slot) c = 0;
             oc = fc = c;
+            fresh = false;
             if (const int r = put(static_cast<BYTE>(c)); r < 0) return r;
             continue;
         }

@@ -675,6 +675,16 @@ TEST(GifDecode, AZeroLengthCommentEndsTheScan) {
 
 // ---- Where the decoder does better than a literal reading ------------------
 
+TEST(GifDecode, DataThatDoesNotStartWithAClearCode) {
+    // Literal 1, then code 6 (the first free one, so "1" plus its first
+    // character), then the end code: 1, 1, 1.
+    const Bytes data = Concat({2}, PackCodes({{1, 3}, {6, 3}, {5, 3}}));
+    CxImage img;
+    ASSERT_TRUE(DecodeGif(
+        GifBuilder().Header(3, 1, 4).Descriptor(0, 0, 3, 1, 0).Raw(data).Trailer().bytes, img));
+    EXPECT_EQ(TopRow(img, 0), (std::vector<int>{1, 1, 1}));
+}
+
 TEST(GifDecode, ALaterFrameWithALargerTableIsNotCutToTheFirstFramesDepth) {
     std::vector<int> big;
     for (int i = 0; i < 8; ++i)

@@ -53,6 +53,11 @@ std::vector<int> InterlaceOrder(int height) {
 
 } // namespace
 
+Bytes Concat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 Bytes PackCodes(const std::vector<std::pair<int, int>>& codeWidths) {
     Bytes packed;
     unsigned long acc = 0;

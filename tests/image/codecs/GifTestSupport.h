@@ -22,6 +22,8 @@ using Bytes = std::vector<std::uint8_t>;
 RGBQUAD GlobalColor(int i);
 RGBQUAD LocalColor(int i);
 
+Bytes Concat(Bytes a, const Bytes& b);
+
 // Codes packed least significant bit first, each with its own width, cut
 // into data sub-blocks and closed by the terminator. No minimum code size.
 Bytes PackCodes(const std::vector<std::pair<int, int>>& codeWidths);
