@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <random>
 
 #include "image/CxMemFile.h"
@@ -281,15 +280,20 @@ std::string WriteTemp(const std::string& name, const Bytes& bytes) {
 }
 
 Bytes ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return {};
+    Bytes bytes(static_cast<std::size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
-std::optional<std::vector<testsupport::Decoded>> MagickFrames(const std::string& path) {
+std::optional<std::vector<testsupport::Decoded>> MagickFrames(const std::string& path,
+                                                              int maxFrames) {
     if (!testsupport::HaveMagick()) return std::nullopt;
-    const std::string raw = path + ".coalesced.rgba";
-    const std::string cmd = "/usr/bin/convert '" + path +
-                            "' -coalesce -format '%w %h\\n' -write info:- 'rgba:" + raw +
+    const std::string raw = testsupport::TempFile("coalesced.rgba");
+    const std::string cmd = "/usr/bin/convert '" + path + "[0-" + std::to_string(maxFrames - 1) +
+                            "]' -coalesce -format '%w %h\\n' -write info:- 'rgba:" + raw +
                             "' 2>/dev/null";
     std::FILE* p = popen(cmd.c_str(), "r");
     if (!p) return std::nullopt;

@@ -79,9 +79,10 @@ bool DecodeGif(const Bytes& file, CxImage& image, int frame = 0);
 std::string WriteTemp(const std::string& name, const Bytes& bytes);
 Bytes ReadFileBytes(const std::string& path);
 
-// ImageMagick's coalesced frames (each the logical screen's size), or
-// nothing when it cannot read the file.
-std::optional<std::vector<testsupport::Decoded>> MagickFrames(const std::string& path);
+// ImageMagick's composition of the first maxFrames frames (each the logical
+// screen's size), or nothing when it cannot read the file.
+std::optional<std::vector<testsupport::Decoded>> MagickFrames(const std::string& path,
+                                                              int maxFrames = 64);
 
 // The image as RGBA rows top-down: pixels whose index is the transparent
 // index get alpha 0 (and colour 0), all others alpha 255.
