@@ -257,7 +257,6 @@ bool CxImageGIF::ReadHeader(CxFile* fp, DecodeRun& run) {
     run.screenHeight = GetLE16(dscgif + 8);
     const BYTE flags = dscgif[10];
     run.hasGlobal = (flags & 0x80) != 0;
-    run.global.colorResolution = static_cast<WORD>(((flags >> 4) & 7) + 1);
     run.global.size = static_cast<WORD>(1 << ((flags & 7) + 1));
     return true;
 }

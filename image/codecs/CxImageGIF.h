@@ -62,9 +62,8 @@ private:
 
     // The colour table in memory (tag_TabCol).
     struct ColorTable {
-        WORD colorResolution; // bits 4-6 of the screen flags, plus 1
-        WORD size;            // entries: 2^(exponent + 1)
-        BYTE rgb[256][3];     // red, green, blue
+        WORD size;        // entries: 2^(exponent + 1)
+        BYTE rgb[256][3]; // red, green, blue
     };
     // The image descriptor (tag_image).
     struct ImageDescriptor {

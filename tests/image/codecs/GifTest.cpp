@@ -457,6 +457,27 @@ TEST(GifRoundTrip, LoopCountCommentAndDisposalAreReadBack) {
     EXPECT_EQ(reader.GetDisposalMethod(), 3);
 }
 
+TEST(GifRoundTrip, CopiesCarryTheImageAndTheCodecState) {
+    CxImageGIF gif;
+    gif.Create(3, 2, 4);
+    gif.SetPaletteColor(5, GlobalColor(5));
+    gif.Clear(5);
+    gif.SetLoops(9);
+    gif.SetComment("copied");
+    gif.SetDisposalMethod(2);
+    CxImageGIF copy(gif);
+    CxImageGIF assigned;
+    assigned = gif;
+    for (const CxImageGIF* c : {&copy, &assigned}) {
+        ExpectSameIndexedImage(gif, *c);
+        EXPECT_EQ(c->GetLoops(), 9);
+        EXPECT_EQ(c->GetDisposalMethod(), 2);
+        char comment[256];
+        c->GetComment(comment);
+        EXPECT_STREQ(comment, "copied");
+    }
+}
+
 TEST(GifRoundTrip, LoadsThroughDetectionWhenNamedAsAnotherFormat) {
     CxImage img = MakeImage(9, 7, 8, 60);
     const std::string path = WriteTemp("named.bmp", EncodeGif(img));
