@@ -214,7 +214,7 @@ std::vector<std::optional<testsupport::Decoded>> MagickReference(const std::stri
 
 TEST(GifRealFiles, FilesWrittenByImageMagick) {
     if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick not installed";
-    const std::string dir = testsupport::TempFile("im_");
+    const std::string dir = TempPath("im_");
     const std::string pal = dir + "pal.gif", palt = dir + "palt.gif";
     ASSERT_EQ(testsupport::Run("/usr/bin/convert xc:white xc:red xc:blue xc:lime +append " + pal),
               0);

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <random>
 
+#include <unistd.h>
+
 #include "image/CxMemFile.h"
 
 namespace giftest {
@@ -271,8 +273,12 @@ bool DecodeGif(const Bytes& file, CxImage& image, int frame) {
     return image.Decode(file.data(), static_cast<DWORD>(file.size()), FORMAT_GIF);
 }
 
+std::string TempPath(const std::string& name) {
+    return testsupport::TempFile(std::to_string(getpid()) + "_" + name);
+}
+
 std::string WriteTemp(const std::string& name, const Bytes& bytes) {
-    const std::string path = testsupport::TempFile(name);
+    const std::string path = TempPath(name);
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
@@ -291,7 +297,7 @@ Bytes ReadFileBytes(const std::string& path) {
 std::optional<std::vector<testsupport::Decoded>> MagickFrames(const std::string& path,
                                                               int maxFrames) {
     if (!testsupport::HaveMagick()) return std::nullopt;
-    const std::string raw = testsupport::TempFile("coalesced.rgba");
+    const std::string raw = TempPath("coalesced.rgba");
     const std::string cmd = "/usr/bin/convert '" + path + "[0-" + std::to_string(maxFrames - 1) +
                             "]' -coalesce -format '%w %h\\n' -write info:- 'rgba:" + raw +
                             "' 2>/dev/null";

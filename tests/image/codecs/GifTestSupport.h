@@ -75,7 +75,9 @@ std::vector<int> ReadCodes(const Bytes& data, int minCodeSize);
 Bytes EncodeGif(CxImage& image, int codecOption = 0);
 bool DecodeGif(const Bytes& file, CxImage& image, int frame = 0);
 
-// Writes bytes to a fresh temporary file and returns its path.
+// A path in the temporary folder that no other test process uses.
+std::string TempPath(const std::string& name);
+// Writes bytes to a temporary file of this process and returns its path.
 std::string WriteTemp(const std::string& name, const Bytes& bytes);
 Bytes ReadFileBytes(const std::string& path);
 
