@@ -265,6 +265,9 @@ bool CxImageGIF::ReadHeader(CxFile* fp, DecodeRun& run) {
 // once, then returns to where it started. The per-frame extension state the
 // walk reads is put back, so that it cannot leak into the first frames; the
 // loop count and comment, which describe the whole file, are kept.
+// The walk draws nothing: each image costs at most one read-ahead fill and
+// LZW work no larger than its own pixels, so counting stays linear in the
+// file however many tiny frames it holds.
 bool CxImageGIF::get_num_frames(CxFile* fp, DecodeRun& run) {
     const long pos = fp->Tell();
     const GraphicControl gce = m_gce;
@@ -360,7 +363,10 @@ void CxImageGIF::BuildPalette(const ColorTable* table, RGBQUAD palette[256]) con
 
 CxImageGIF::ImageStep CxImageGIF::DecodeImage(CxFile* fp, const ImageDescriptor& d,
                                               const ColorTable* table, int bpp, DecodeRun& run) {
-    if (run.decodedFrames == 0 && d.width != run.screenWidth && d.height != run.screenHeight)
+    // The tiles of a true-colour mosaic start with one of 17 x 15 pixels, so
+    // a first frame narrower or lower than the screen marks it: requiring
+    // both would miss the mosaics of images at most 17 wide or 15 high.
+    if (run.decodedFrames == 0 && (d.width != run.screenWidth || d.height != run.screenHeight))
         ++run.mosaicPoints;
     RGBQUAD palette[256];
     BuildPalette(table, palette);

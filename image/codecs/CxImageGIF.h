@@ -2,8 +2,8 @@
 //
 // Decoding composes the frames up to the requested one (info.frame) onto a
 // canvas of the logical screen's size, so the result always has the screen's
-// size. A file without a global colour table whose first frame is smaller
-// than the screen in both directions is read as a tiled true-colour mosaic
+// size. A file of several frames without a global colour table whose first
+// frame is smaller than the screen is read as a tiled true-colour mosaic
 // (what EncodeRGB writes) and reassembled into one 24-bit image. Damaged
 // image data is skipped by scanning for the next image.
 //

@@ -27,6 +27,7 @@ struct FrameFacts {
     int transIndex = -1;
     int minCodeSize = 0;
     bool coversScreen = false;
+    bool screenSize = false;
     bool zeroCommentBefore = false;
 };
 struct Survey {
@@ -68,7 +69,8 @@ std::optional<Survey> SurveyFile(const Bytes& b) {
             const int fh = b.at(pos + 7) | (b.at(pos + 8) << 8);
             const int flags = b.at(pos + 9);
             f.inScreen = left + fw <= w && top + fh <= h;
-            f.coversScreen = left == 0 && top == 0 && fw == w && fh == h;
+            f.screenSize = fw == w && fh == h;
+            f.coversScreen = left == 0 && top == 0 && f.screenSize;
             f.localTable = (flags & 0x80) != 0;
             f.disposal = disposal;
             f.transIndex = trans;
@@ -94,12 +96,12 @@ std::optional<Survey> SurveyFile(const Bytes& b) {
 // canvas starts filled with the graphic control's index byte rather than
 // transparent; disposal 2 clears the whole canvas and disposal 3 is not
 // restored; minimum code sizes above 9 and zero-length comments end decoding;
-// a file without a global table whose first frame is smaller than the screen
-// both ways is read as a true-colour mosaic.
+// a file of several frames without a global table whose first frame is
+// smaller than the screen is read as a true-colour mosaic.
 std::pair<int, std::string> AgreeingFrames(const Survey& s) {
     const auto& f = s.frames;
     if (f.empty()) return {0, "no images"};
-    if (!s.globalTable && f.size() > 1 && !f[0].coversScreen) return {0, "mosaic form"};
+    if (!s.globalTable && f.size() > 1 && !f[0].screenSize) return {0, "mosaic form"};
     int agreed = 0;
     for (std::size_t k = 0; k < f.size(); ++k) {
         if (!f[k].inScreen) return {agreed, "image outside the screen"};
@@ -124,13 +126,7 @@ bool SameRendering(const CxImage& ours, const testsupport::Decoded& theirs) {
     if (static_cast<int>(ours.GetWidth()) != theirs.width ||
         static_cast<int>(ours.GetHeight()) != theirs.height)
         return false;
-    Bytes mine = ToRgbaWithTransparency(ours);
-    if (ours.GetBpp() == 24) {
-        // The mosaic form has a transparent colour, not a transparent index.
-        Bytes rgb = testsupport::ToRgba8(ours);
-        mine = rgb;
-    }
-    return mine == NormaliseTransparent(theirs.rgba);
+    return ToRgbaWithTransparency(ours) == NormaliseTransparent(theirs.rgba);
 }
 
 // Frames of a file compared with a reference rendering, from the first.

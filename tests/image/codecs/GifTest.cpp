@@ -364,7 +364,9 @@ TEST(GifRoundTrip, EveryCoderAndDepthThroughImageMagick) {
 }
 
 TEST(GifRoundTrip, TrueColourMosaicThroughOurDecoderAndImageMagick) {
-    for (const auto& s : {std::pair{40, 20}, std::pair{35, 31}, std::pair{18, 16}}) {
+    // Thin images too: their first tile is as wide or as high as the image.
+    for (const auto& s : {std::pair{40, 20}, std::pair{35, 31}, std::pair{18, 16},
+                          std::pair{10, 40}, std::pair{17, 31}, std::pair{50, 7}}) {
         CxImage img = MakeImage(s.first, s.second, 24, 20);
         const Bytes file = EncodeGif(img);
         CxImage back;

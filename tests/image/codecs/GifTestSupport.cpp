@@ -208,17 +208,13 @@ GifLayout ParseLayout(const Bytes& b) {
             continue;
         }
         GifImageInfo img;
-        img.descriptor = pos;
         img.left = Get16(b, pos + 1);
         img.top = Get16(b, pos + 3);
         img.width = Get16(b, pos + 5);
         img.height = Get16(b, pos + 7);
         img.flags = b.at(pos + 9);
         pos += 10;
-        if (img.flags & 0x80) {
-            img.localTable = pos;
-            pos += 3 * (2 << (img.flags & 7));
-        }
+        if (img.flags & 0x80) pos += 3 * (2 << (img.flags & 7));
         img.minCodeSize = b.at(pos++);
         img.data = ReadSubBlocks(b, pos, &img.blockSizes);
         layout.images.push_back(img);

@@ -52,9 +52,7 @@ public:
 
 // Where the pieces of a GIF file lie, by a minimal parse of its blocks.
 struct GifImageInfo {
-    std::size_t descriptor = 0; // offset of the 0x2C
     int left = 0, top = 0, width = 0, height = 0, flags = 0;
-    std::size_t localTable = 0; // offset of the local table, 0 without one
     int minCodeSize = 0;
     Bytes data;                  // the data sub-blocks' contents, joined
     std::vector<int> blockSizes; // sizes of the data sub-blocks
