@@ -333,6 +333,34 @@ TEST(GifRealFiles, CorpusFilesDecodeAndMatchWhereTheRulesAgree) {
     EXPECT_GE(good.framesCompared, 150);
 }
 
+TEST(GifRealFiles, DecodedRealFilesSurviveOurEncoder) {
+    std::vector<std::string> paths;
+    const std::string corpus = testsupport::CorpusDir();
+    if (!corpus.empty()) {
+        for (const char* rel : {"gif/giflib/treescap-interlaced.gif", "gif/pillow/transparent.gif",
+                                "gif/giflib/porsche.gif", "gif/wuffs/muybridge.gif"})
+            paths.push_back(corpus + "/" + rel);
+    }
+    if (testsupport::HaveMagick()) {
+        paths.push_back(TempPath("survive.gif"));
+        ASSERT_EQ(testsupport::Run("/usr/bin/convert -size 30x20 xc:none -fill blue -draw "
+                                   "'circle 15,10 15,2' -interlace GIF " +
+                                   paths.back()),
+                  0);
+    }
+    if (paths.empty()) GTEST_SKIP() << "neither the corpus nor ImageMagick";
+    for (const std::string& path : paths) {
+        CxImage first;
+        ASSERT_TRUE(DecodeGif(ReadFileBytes(path), first)) << path;
+        for (int option : {0, 1, 2}) {
+            CxImage again;
+            ASSERT_TRUE(DecodeGif(EncodeGif(first, option), again)) << path;
+            EXPECT_EQ(again.GetTransIndex(), first.GetTransIndex()) << path;
+            EXPECT_EQ(ToRgbaWithTransparency(again), ToRgbaWithTransparency(first)) << path;
+        }
+    }
+}
+
 // ---- Crafted damage -------------------------------------------------------------
 
 namespace {
