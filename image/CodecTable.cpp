@@ -3,13 +3,23 @@
 #include <vector>
 
 #include "image/codecs/CxImageBMP.h"
+#include "image/codecs/CxImageGIF.h"
+#include "image/codecs/CxImageICO.h"
 #include "image/codecs/CxImageMetafile.h"
+#include "image/codecs/CxImageMonoWbmp.h"
+#include "image/codecs/CxImagePCX.h"
+#include "image/codecs/CxImageTGA.h"
 
 std::span<const CodecEntry> Codecs() {
-    // Detection order: BMP, ICO, GIF, TGA, PCX, WBMP, WMF.
+    // In detection order.
     static const std::vector<CodecEntry> table = {
-        MakeCodecEntry<CxImageBMP>(FORMAT_BMP),
-        MakeCodecEntry<CxImageMetafile>(FORMAT_WMF),
+        MakeCodecEntry<CxImageBMP>(FORMAT_BMP),       // "BM" or a bare info header
+        MakeCodecEntry<CxImageICO>(FORMAT_ICO),       // icons and cursors
+        MakeCodecEntry<CxImageGIF>(FORMAT_GIF),       // "GIF87a", "GIF89a"
+        MakeCodecEntry<CxImageTGA>(FORMAT_TGA),       // no signature: header checks
+        MakeCodecEntry<CxImagePCX>(FORMAT_PCX),       // manufacturer byte 10
+        MakeCodecEntry<CxImageMonoWbmp>(FORMAT_WBMP), // type 0 header
+        MakeCodecEntry<CxImageMetafile>(FORMAT_WMF),  // placeable key, or an EMF header
     };
     return table;
 }

@@ -24,7 +24,8 @@ struct OutputFormat {
     DWORD format;
 };
 constexpr OutputFormat kOutputFormats[] = {
-    {"bmp", FORMAT_BMP},
+    {"bmp", FORMAT_BMP}, {"gif", FORMAT_GIF}, {"ico", FORMAT_ICO},
+    {"tga", FORMAT_TGA}, {"pcx", FORMAT_PCX}, {"wbmp", FORMAT_WBMP},
 };
 
 // ".bmp, .gif, ...": the extensions of the table, for messages.

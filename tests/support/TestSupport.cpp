@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -177,7 +178,9 @@ int Run(const std::string& command) {
 }
 
 std::string TempFile(const std::string& name) {
-    return (fs::path(testing::TempDir()) / ("torvex_" + name)).string();
+    // ctest runs tests in parallel processes: the process id keeps names apart.
+    return (fs::path(testing::TempDir()) / ("torvex_" + std::to_string(getpid()) + "_" + name))
+        .string();
 }
 
 std::optional<Decoded> MagickDecode(const std::string& path, int frame) {
@@ -186,11 +189,14 @@ std::optional<Decoded> MagickDecode(const std::string& path, int frame) {
     // same name earlier on the PATH.
     const std::string quoted = "'" + path + "[" + std::to_string(frame) + "]'";
     std::string cmd = "/usr/bin/convert " + quoted +
-                      " -format '%w %h\\n' -write info:- -depth 8 rgba:- 2>/dev/null";
+                      " -auto-orient -format '%w %h\\n' -write info:- -depth 8 rgba:- 2>/dev/null";
     std::FILE* p = popen(cmd.c_str(), "r");
     if (!p) return std::nullopt;
     Decoded d;
-    if (std::fscanf(p, "%d %d\n", &d.width, &d.height) != 2) {
+    // Read the size line on its own: scanf's "\n" would also swallow pixel
+    // bytes that happen to look like white space.
+    char line[64];
+    if (!std::fgets(line, sizeof line, p) || std::sscanf(line, "%d %d", &d.width, &d.height) != 2) {
         pclose(p);
         return std::nullopt;
     }

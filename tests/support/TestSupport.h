@@ -43,12 +43,14 @@ struct Decoded {
     int height = 0;
     std::vector<std::uint8_t> rgba; // rows top-down
 };
-// ImageMagick's decoding of one frame of a file, or nothing when it fails.
+// ImageMagick's decoding of one frame of a file, or nothing when it fails;
+// like the oracle table, with -auto-orient applied (its TGA reader keeps the
+// file's row order and only records the origin).
 std::optional<Decoded> MagickDecode(const std::string& path, int frame = 0);
 // Runs a shell command; returns its exit status.
 int Run(const std::string& command);
 
-// A fresh path in the test temporary folder.
+// A path in the test temporary folder, private to this process.
 std::string TempFile(const std::string& name);
 
 } // namespace testsupport

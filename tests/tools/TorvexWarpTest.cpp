@@ -192,5 +192,67 @@ TEST(TorvexWarpParsing, PairsAndOutputFormats) {
     EXPECT_EQ(warpcli::OutputFormatFor("x/y.bmp"), FORMAT_BMP);
     EXPECT_EQ(warpcli::OutputFormatFor("Y.Bmp"), FORMAT_BMP);
     EXPECT_EQ(warpcli::OutputFormatFor("dir.bmp/file"), FORMAT_UNKNOWN);
-    EXPECT_EQ(warpcli::OutputFormatFor("file.gif"), FORMAT_UNKNOWN);
+    EXPECT_EQ(warpcli::OutputFormatFor("file.gif"), FORMAT_GIF);
+    EXPECT_EQ(warpcli::OutputFormatFor("file.WBMP"), FORMAT_WBMP);
+    EXPECT_EQ(warpcli::OutputFormatFor("file.cur"), FORMAT_UNKNOWN) << "cursors are read only";
+    EXPECT_EQ(warpcli::OutputFormatFor("file.png"), FORMAT_UNKNOWN);
+}
+
+TEST(TorvexWarp, RoundTripsAGifWrittenByAnotherProgram) {
+    if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+    const std::string in = Scratch("magick.gif"), out = Scratch("out.gif");
+    ASSERT_EQ(testsupport::Run("/usr/bin/convert -size 37x23 plasma:fractal -colors 64 '" + in +
+                               "' 2>/dev/null"),
+              0);
+    // With only the corner pairs, moving least squares is the identity.
+    const Result r = RunWarp("'" + in + "' '" + out + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const CxImage original(in.c_str(), FORMAT_UNKNOWN);
+    ExpectSamePixels(original, CxImage(out.c_str(), FORMAT_UNKNOWN));
+    // The 24-bit result is written as tiles; ImageMagick puts them together.
+    const std::string flat = Scratch("flat.png");
+    ASSERT_EQ(testsupport::Run("/usr/bin/convert '" + out + "' -layers flatten '" + flat + "'"), 0);
+    const auto theirs = testsupport::MagickDecode(flat);
+    ASSERT_TRUE(theirs);
+    ASSERT_EQ(theirs->width, 37);
+    EXPECT_EQ(testsupport::ToRgba8(original), theirs->rgba);
+}
+
+// Every format the container writes converts to every other (K = 0 writes
+// the input unchanged) where the target holds the image's depth: WBMP only
+// 1 bit, TGA only 8 and 24 bits; otherwise the target's encoder refuses.
+TEST(TorvexWarp, ConvertsBetweenTheWrittenFormats) {
+    // The same black and white picture at 1 and 8 bits: each format gets the
+    // smallest depth its encoder takes.
+    CxImage oneBit(20, 12, 1), eightBit(20, 12, 8);
+    for (CxImage* p : {&oneBit, &eightBit}) {
+        for (LONG y = 0; y < 12; ++y)
+            for (LONG x = 0; x < 20; ++x)
+                p->SetPixelIndex(x, y, BYTE((x + y) % 2));
+        p->SetPaletteColor(1, RGB(255, 255, 255));
+    }
+    const CxImage& picture = oneBit;
+    const std::vector<std::string> formats = {"bmp", "gif", "ico", "tga", "pcx", "wbmp"};
+    const DWORD ids[] = {FORMAT_BMP, FORMAT_GIF, FORMAT_ICO, FORMAT_TGA, FORMAT_PCX, FORMAT_WBMP};
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        const std::string in = Scratch("convert_in." + formats[i]);
+        CxImage source(oneBit);
+        if (!source.Save(in.c_str(), ids[i])) source = eightBit;
+        ASSERT_TRUE(source.Save(in.c_str(), ids[i])) << formats[i] << ": " << source.GetLastError();
+        const WORD bpp = CxImage(in.c_str(), FORMAT_UNKNOWN).GetBpp();
+        for (const std::string& to : formats) {
+            const std::string out = Scratch("convert_" + formats[i] + "." + to);
+            const Result r = RunWarp("--repeat 0 '" + in + "' '" + out + "'");
+            if ((to == "wbmp" && bpp != 1) || (to == "tga" && bpp != 8 && bpp != 24)) {
+                EXPECT_EQ(r.status, 1) << formats[i] << " -> " << to;
+                EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+                continue;
+            }
+            EXPECT_EQ(r.status, 0) << formats[i] << " -> " << to << ": " << r.err;
+            CxImage back(out.c_str(), FORMAT_UNKNOWN);
+            ASSERT_TRUE(back.IsValid()) << formats[i] << " -> " << to;
+            EXPECT_EQ(testsupport::ToRgb8(back), testsupport::ToRgb8(picture))
+                << formats[i] << " -> " << to;
+        }
+    }
 }

@@ -1,0 +1,5 @@
+#include "app/ChildFrm.h"
+
+void CChildFrame::ActivateFrame(int) {
+    CMDIChildWnd::ActivateFrame(SW_SHOWMAXIMIZED);
+}

@@ -1,0 +1,8 @@
+// The state of the lock keys for the status-bar indicators.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+// Sets on to whether the lock key of the indicator (caps, num or scroll
+// lock) is on; false when the window system cannot tell.
+bool QueryLockKey(UINT indicatorId, bool& on);
