@@ -291,7 +291,8 @@ void EmfPlayer::Objects(DWORD type, const RecordView& r) {
         obj.pen = MakePen(r.U32(12), r.I32(16), r.U32(24) & 0xFFFFFF, false);
         break;
     case EMR_EXTCREATEPEN: {
-        const DWORD style = r.U32(28);
+        // A pen whose brush is null draws nothing either.
+        const DWORD style = r.U32(36) == BS_NULL ? PS_NULL : r.U32(28);
         obj.kind = MetaObject::Kind::Pen;
         obj.pen = MakePen(style, r.U32(32), r.U32(40) & 0xFFFFFF, !(style & kPsGeometric));
         break;

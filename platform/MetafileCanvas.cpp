@@ -78,6 +78,27 @@ std::optional<DibSize> ClaimedSize(std::span<const BYTE> packed) {
     return s;
 }
 
+// The work of drawing figures: the filled rows with their edges and pixels,
+// and the stroked lengths times the pen width, within the clip rectangle.
+double DrawingCost(const std::vector<Figure>& figures, const RECT& clip, bool fill, int penWidth) {
+    const double span = std::max(0.0 + clip.right - clip.left + clip.bottom - clip.top, 0.0);
+    double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300, points = 0, lengths = 0;
+    for (const Figure& f : figures) {
+        for (std::size_t i = 0; i < f.points.size(); ++i) {
+            const PointD a = f.points[i], b = f.points[(i + 1) % f.points.size()];
+            left = std::min(left, a.x), right = std::max(right, a.x);
+            top = std::min(top, a.y), bottom = std::max(bottom, a.y);
+            lengths += std::min(std::hypot(b.x - a.x, b.y - a.y), span) + 1;
+        }
+        points += static_cast<double>(f.points.size());
+    }
+    const double rows =
+        std::max(0.0, std::min<double>(bottom, clip.bottom) - std::max<double>(top, clip.top) + 1);
+    const double cols =
+        std::max(0.0, std::min<double>(right, clip.right) - std::max<double>(left, clip.left) + 1);
+    return (fill ? rows * (points + cols) : 0) + lengths * penWidth;
+}
+
 } // namespace
 
 MetaPen MakePen(DWORD style, double width, COLORREF color, bool cosmetic) {
@@ -275,26 +296,7 @@ void MetafileCanvas::Render(const std::vector<Figure>& figures, bool fill, bool 
     fill = fill && state.brush.style != BS_NULL;
     stroke = stroke && !state.pen.null;
     if (!fill && !stroke) return;
-    // The cost: the filled rows with their edges and pixels, and the stroked
-    // lengths, within the clip rectangle.
-    const RECT& clip = state.clip;
-    const double span = std::max(0.0 + clip.right - clip.left + clip.bottom - clip.top, 0.0);
-    double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300, points = 0, lengths = 0;
-    for (const Figure& f : figures) {
-        for (std::size_t i = 0; i < f.points.size(); ++i) {
-            const PointD a = f.points[i], b = f.points[(i + 1) % f.points.size()];
-            left = std::min(left, a.x), right = std::max(right, a.x);
-            top = std::min(top, a.y), bottom = std::max(bottom, a.y);
-            lengths += std::min(std::hypot(b.x - a.x, b.y - a.y), span) + 1;
-        }
-        points += static_cast<double>(f.points.size());
-    }
-    const double rows =
-        std::max(0.0, std::min<double>(bottom, clip.bottom) - std::max<double>(top, clip.top) + 1);
-    const double cols =
-        std::max(0.0, std::min<double>(right, clip.right) - std::max<double>(left, clip.left) + 1);
-    const double cost = (fill ? rows * (points + cols) : 0) + (stroke ? lengths * PenWidth() : 0);
-    if (!Spend(cost)) return;
+    if (!Spend(DrawingCost(figures, state.clip, fill, stroke ? PenWidth() : 0))) return;
 
     std::vector<POINT> pts;
     std::vector<int> counts;

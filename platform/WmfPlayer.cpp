@@ -53,6 +53,7 @@ enum : WORD {
 };
 
 constexpr WORD kDibRgbColors = 0;
+constexpr WORD kBsPattern = 3;
 
 bool UsesPattern(DWORD rop) {
     return rop == PATCOPY || rop == BLACKNESS || rop == WHITENESS;
@@ -145,9 +146,10 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
         Create(MetaObject{
             MetaObject::Kind::Brush, {}, MakeBrush(r.U16(6), r.U32(8) & 0xFFFFFF, r.I16(12))});
         break;
-    case META_DIBCREATEPATTERNBRUSH:
-        Create(r.U16(8) == kDibRgbColors ? canvas.PatternBrush(r.Tail(10))
-                                         : MetaObject{MetaObject::Kind::Other, {}, {}});
+    case META_DIBCREATEPATTERNBRUSH: // BS_PATTERN carries an old bitmap, not a DIB
+        Create(r.U16(6) != kBsPattern && r.U16(8) == kDibRgbColors
+                   ? canvas.PatternBrush(r.Tail(10))
+                   : MetaObject{MetaObject::Kind::Other, {}, {}});
         break;
     case META_CREATEFONTINDIRECT:
     case META_CREATEPALETTE:
