@@ -12,9 +12,9 @@
 // EMF+ comments are skipped, like every record the player does not know.
 //
 // Input is hostile: every field is read inside its record, a record whose
-// size is zero, odd (WMF) or past the end stops the playback, and the total
-// work (records, pixels filled, DIB pixels decoded) has a cap, past which
-// the rest of the drawing is left out.
+// size is too small, not whole 32-bit words (EMF) or past the end stops the
+// playback, and the total work (records, pixels filled, DIB pixels decoded)
+// has a cap, past which the rest of the drawing is left out.
 #pragma once
 
 #include <cstddef>
