@@ -2,8 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QSettings>
 #include <QTest>
 
@@ -44,19 +42,6 @@ bool AppTest::Command(UINT id) {
     const bool handled = frame->OnCommandId(id);
     ProcessEvents();
     return handled;
-}
-
-bool AppTest::IsEnabled(UINT id) {
-    return frame->QueryCommand(id).enabled;
-}
-
-CTorvexView* AppTest::ActiveView() {
-    return dynamic_cast<CTorvexView*>(frame->GetActiveView());
-}
-
-CTorvexDoc* AppTest::ActiveDoc() {
-    CTorvexView* view = ActiveView();
-    return view ? view->GetDocument() : nullptr;
 }
 
 CTorvexDoc* AppTest::Open(const QString& path) {

@@ -23,9 +23,9 @@ protected:
 
     // Runs a command through the main frame, as a menu item would.
     bool Command(UINT id);
-    bool IsEnabled(UINT id);
-    CTorvexView* ActiveView();
-    CTorvexDoc* ActiveDoc();
+    bool IsEnabled(UINT id) { return frame->QueryCommand(id).enabled; }
+    CTorvexView* ActiveView() { return dynamic_cast<CTorvexView*>(frame->GetActiveView()); }
+    CTorvexDoc* ActiveDoc() { return ActiveView() ? ActiveView()->GetDocument() : nullptr; }
     // Opens a file as the open command does, with the file dialog answering path.
     CTorvexDoc* Open(const QString& path);
     // Writes a test image as a BMP file and returns its path.

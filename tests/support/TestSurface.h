@@ -1,7 +1,9 @@
-// A surface context for tests that releases itself, with pixel reads and
-// writes and a text picture of a region for readable comparisons.
+// A surface context for tests that releases itself, with pixel reads and a
+// text picture of a region for readable comparisons.
 #pragma once
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "platform/Gdi.h"
@@ -16,10 +18,6 @@ inline constexpr COLORREF kBlue = RGB(0, 0, 255);
 inline constexpr char kSymbols[] = ".RGBK";
 inline constexpr COLORREF kSymbolColors[] = {kWhite, kRed, kGreen, kBlue, kBlack};
 
-inline COLORREF ColorOfSymbol(char c) {
-    return kSymbolColors[std::string(kSymbols).find(c)];
-}
-
 class TestSurface {
 public:
     TestSurface(int width, int height, COLORREF background = kWhite)
@@ -31,27 +29,31 @@ public:
     TestSurface& operator=(const TestSurface&) = delete;
 
     HDC dc() const { return dc_; }
-
+    // Combines the clip region with the rectangle (RGN_AND or RGN_OR).
+    void Clip(RECT r, int mode) const {
+        HRGN rgn = CreateRectRgnIndirect(&r);
+        ExtSelectClipRgn(dc_, rgn, mode);
+        DeleteObject(rgn);
+    }
+    RECT ClipBox() const {
+        RECT box{-1, -1, -1, -1};
+        GetClipBox(dc_, &box);
+        return box;
+    }
     COLORREF Pixel(int x, int y) const {
         const std::uint32_t v = pixels_.bits[y * pixels_.width + x];
         return RGB(static_cast<BYTE>(v >> 16), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v));
     }
-    void SetPixel(int x, int y, COLORREF c) {
-        pixels_.bits[y * pixels_.width + x] =
-            0xFF000000 | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-    }
 
-    // One symbol per pixel ('?' for other colours) of rows top to bottom - 1
-    // and columns left to right - 1, a newline after each row.
+    // One symbol per pixel ('?' for other colours) of columns left to right - 1
+    // and rows top to bottom - 1, a newline after each row.
     std::string Picture(int left, int top, int right, int bottom) const {
         std::string s;
         for (int y = top; y < bottom; ++y) {
             for (int x = left; x < right; ++x) {
-                char symbol = '?';
-                for (int i = 0; kSymbols[i]; ++i) {
-                    if (kSymbolColors[i] == Pixel(x, y)) symbol = kSymbols[i];
-                }
-                s += symbol;
+                const auto c =
+                    std::find(std::begin(kSymbolColors), std::end(kSymbolColors), Pixel(x, y));
+                s += c == std::end(kSymbolColors) ? '?' : kSymbols[c - kSymbolColors];
             }
             s += '\n';
         }

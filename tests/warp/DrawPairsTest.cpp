@@ -47,16 +47,6 @@ TEST(DrawPairs, SourceCrossLineThenTargetCross) {
                                       "....................\n");
 }
 
-TEST(DrawPairs, PairOnItselfShowsTheTargetOverTheSource) {
-    TestSurface drawn(12, 12), blueOnly(12, 12);
-    CWarpIDW method;
-    method.AddPair({6, 6}, {6, 6});
-    method.AddPair({6, 6}, {6, 6});
-    method.DrawPairs(drawn.dc());
-    CWarpMethod::DrawMarker(6, 6, false, blueOnly.dc());
-    EXPECT_EQ(drawn.Picture(), blueOnly.Picture());
-}
-
 TEST(DrawPairs, ContextKeepsItsPenAndNothingLeaks) {
     TestSurface s(30, 30);
     HPEN mine = CreatePen(PS_SOLID, 1, kBlack);
