@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -72,70 +71,44 @@ std::vector<std::string> CorpusFiles(const std::string& folder) {
     return files;
 }
 
-namespace {
-
-std::uint32_t Rotl(std::uint32_t x, int c) {
-    return (x << c) | (x >> (32 - c));
-}
-
-} // namespace
-
 std::string Md5Hex(const std::vector<std::uint8_t>& bytes) {
-    static const std::array<int, 64> shifts = {
-        7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 5,  9,  14, 20, 5,  9,
-        14, 20, 5,  9,  14, 20, 5,  9,  14, 20, 4,  11, 16, 23, 4,  11, 16, 23, 4,  11, 16, 23,
-        4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21};
-    std::array<std::uint32_t, 64> k{};
-    for (int i = 0; i < 64; ++i)
-        k[i] = static_cast<std::uint32_t>(std::floor(std::fabs(std::sin(i + 1.0)) * 4294967296.0));
-
+    static const int shifts[4][4] = {
+        {7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
+    static const int kStep[4] = {1, 5, 3, 7}, kStart[4] = {0, 1, 5, 0}; // message word order
     std::vector<std::uint8_t> msg = bytes;
     const std::uint64_t bitLength = static_cast<std::uint64_t>(bytes.size()) * 8;
     msg.push_back(0x80);
-    while (msg.size() % 64 != 56)
-        msg.push_back(0);
+    msg.resize((msg.size() + 8 + 63) / 64 * 64 - 8, 0);
     for (int i = 0; i < 8; ++i)
         msg.push_back(static_cast<std::uint8_t>(bitLength >> (8 * i)));
-
-    std::uint32_t a0 = 0x67452301, b0 = 0xefcdab89, c0 = 0x98badcfe, d0 = 0x10325476;
+    std::uint32_t h[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
     for (std::size_t chunk = 0; chunk < msg.size(); chunk += 64) {
-        std::uint32_t m[16];
-        for (int i = 0; i < 16; ++i) {
-            const std::uint8_t* p = &msg[chunk + 4 * i];
-            m[i] = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-        }
-        std::uint32_t a = a0, b = b0, c = c0, d = d0;
+        std::uint32_t v[4] = {h[0], h[1], h[2], h[3]}; // a, b, c, d
         for (int i = 0; i < 64; ++i) {
-            std::uint32_t f;
-            int g;
-            if (i < 16) {
-                f = (b & c) | (~b & d);
-                g = i;
-            } else if (i < 32) {
-                f = (d & b) | (~d & c);
-                g = (5 * i + 1) % 16;
-            } else if (i < 48) {
-                f = b ^ c ^ d;
-                g = (3 * i + 5) % 16;
-            } else {
-                f = c ^ (b | ~d);
-                g = (7 * i) % 16;
-            }
-            f = f + a + k[i] + m[g];
-            a = d;
-            d = c;
-            c = b;
-            b = b + Rotl(f, shifts[i]);
+            const std::uint32_t b = v[1], c = v[2], d = v[3];
+            const int round = i / 16;
+            const std::uint32_t f = round == 0   ? (b & c) | (~b & d)
+                                    : round == 1 ? (d & b) | (~d & c)
+                                    : round == 2 ? b ^ c ^ d
+                                                 : c ^ (b | ~d);
+            const int g = (kStep[round] * i + kStart[round]) % 16;
+            const std::uint8_t* m = &msg[chunk + 4 * g];
+            const std::uint32_t k =
+                static_cast<std::uint32_t>(std::floor(std::fabs(std::sin(i + 1.0)) * 4294967296.0));
+            const std::uint32_t sum =
+                v[0] + f + k + (m[0] | m[1] << 8 | m[2] << 16 | std::uint32_t{m[3]} << 24);
+            const int s = shifts[round][i % 4];
+            v[0] = d, v[3] = c, v[2] = b;
+            v[1] = b + ((sum << s) | (sum >> (32 - s)));
         }
-        a0 += a, b0 += b, c0 += c, d0 += d;
+        for (int i = 0; i < 4; ++i)
+            h[i] += v[i];
     }
     std::string hex;
     char buf[3];
-    for (std::uint32_t v : {a0, b0, c0, d0}) {
-        for (int i = 0; i < 4; ++i) {
-            std::snprintf(buf, sizeof buf, "%02x", (v >> (8 * i)) & 0xFF);
-            hex += buf;
-        }
+    for (int i = 0; i < 16; ++i) {
+        std::snprintf(buf, sizeof buf, "%02x", (h[i / 4] >> (8 * (i % 4))) & 0xFF);
+        hex += buf;
     }
     return hex;
 }
@@ -187,9 +160,9 @@ std::optional<Decoded> MagickDecode(const std::string& path, int frame) {
     if (!HaveMagick()) return std::nullopt;
     // Call the real convert directly: the machine may have a wrapper of the
     // same name earlier on the PATH.
-    const std::string quoted = "'" + path + "[" + std::to_string(frame) + "]'";
-    std::string cmd = "/usr/bin/convert " + quoted +
-                      " -auto-orient -format '%w %h\\n' -write info:- -depth 8 rgba:- 2>/dev/null";
+    const std::string cmd = "/usr/bin/convert '" + path + "[0-" + std::to_string(frame) +
+                            "]' -coalesce -delete 0--2 -auto-orient -format '%w %h\\n' -write "
+                            "info:- -depth 8 rgba:- 2>/dev/null";
     std::FILE* p = popen(cmd.c_str(), "r");
     if (!p) return std::nullopt;
     Decoded d;

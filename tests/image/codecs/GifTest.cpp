@@ -1,157 +1,292 @@
-// The GIF codec: encoder bytes, round trips through our decoder and through
-// ImageMagick, and the decoder's documented behaviour on files built here.
+// The GIF codec: the encoder's bytes, round trips that the shared round-trip
+// test does not cover, the decoder's documented behaviour and its handling of
+// damage on files built here (with a literal-code LZW writer and a code
+// reader that share nothing with the codec), and files ImageMagick writes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
-#include <string>
-#include <vector>
 
-#include "image/CxMemFile.h"
 #include "image/codecs/CxImageGIF.h"
-#include "tests/image/codecs/GifTestSupport.h"
+#include "tests/image/CodecTestSupport.h"
 
-using namespace giftest;
+using namespace codectest;
 
 namespace {
 
 constexpr int kLzw = 0, kUncompressed = 1, kRunLength = 2;
 
-void ExpectSameIndexedImage(const CxImage& expected, const CxImage& actual) {
-    ASSERT_TRUE(actual.IsValid());
-    ASSERT_EQ(actual.GetWidth(), expected.GetWidth());
-    ASSERT_EQ(actual.GetHeight(), expected.GetHeight());
-    ASSERT_EQ(actual.GetBpp(), expected.GetBpp());
-    for (DWORD i = 0; i < expected.GetNumColors(); ++i) {
-        const RGBQUAD a = expected.GetPaletteColor(static_cast<BYTE>(i));
-        const RGBQUAD b = actual.GetPaletteColor(static_cast<BYTE>(i));
-        ASSERT_TRUE(a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue)
-            << "palette entry " << i;
-    }
-    for (LONG y = 0; y < static_cast<LONG>(expected.GetHeight()); ++y) {
-        for (LONG x = 0; x < static_cast<LONG>(expected.GetWidth()); ++x)
-            ASSERT_EQ(actual.GetPixelIndex(x, y), expected.GetPixelIndex(x, y)) << x << "," << y;
-    }
+RGBQUAD GlobalColor(int i) {
+    return {BYTE(i * 13 + 7), BYTE(i * 91), BYTE(i * 37), 0};
+}
+RGBQUAD LocalColor(int i) {
+    return {BYTE(255 - i * 29), BYTE(i * 53 + 100), BYTE(i * 17 + 3), 0};
 }
 
-// Row y (from the top) of an indexed image as indices.
+// Codes packed least significant bit first, each with its own width, in
+// data sub-blocks closed by the terminator.
+Bytes PackCodes(const std::vector<std::pair<int, int>>& codeWidths) {
+    Bytes packed, out;
+    unsigned long acc = 0;
+    int bits = 0;
+    for (const auto& [code, width] : codeWidths) {
+        acc |= static_cast<unsigned long>(code) << bits;
+        for (bits += width; bits >= 8; bits -= 8, acc >>= 8)
+            packed.push_back(BYTE(acc));
+    }
+    if (bits > 0) packed.push_back(BYTE(acc));
+    for (std::size_t i = 0; i < packed.size(); i += 255) {
+        const std::size_t n = std::min<std::size_t>(255, packed.size() - i);
+        out.push_back(BYTE(n));
+        out.insert(out.end(), packed.begin() + long(i), packed.begin() + long(i + n));
+    }
+    out.push_back(0);
+    return out;
+}
+
+// Image data in literal codes only, with a clear code often enough to keep
+// the code width at minCodeSize + 1.
+Bytes LiteralLzw(const std::vector<int>& pixels, int minCodeSize) {
+    const int clear = 1 << minCodeSize, width = minCodeSize + 1;
+    std::vector<std::pair<int, int>> codes;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        if (i % std::size_t(clear - 2) == 0) codes.push_back({clear, width});
+        codes.push_back({pixels[i], width});
+    }
+    codes.push_back({clear + 1, width});
+    return Concat({BYTE(minCodeSize)}, PackCodes(codes));
+}
+
+int SizeBits(int colors) {
+    int e = 0;
+    while ((2 << e) < colors)
+        ++e;
+    return e;
+}
+
+// Builds a GIF file block by block.
+struct GifBuilder {
+    Bytes bytes;
+    // globalColors 0: no global table; else a power of two from 2 to 256.
+    GifBuilder& Header(int width, int height, int globalColors, const char* signature = "GIF89a") {
+        bytes.assign(signature, signature + 6);
+        Put16(bytes, unsigned(width));
+        Put16(bytes, unsigned(height));
+        bytes.insert(bytes.end(), {BYTE(globalColors ? 0xF0 | SizeBits(globalColors) : 0), 0, 0});
+        return Table(globalColors, GlobalColor);
+    }
+    GifBuilder& Table(int colors, RGBQUAD (*color)(int)) {
+        for (int i = 0; i < colors; ++i)
+            bytes.insert(bytes.end(), {color(i).rgbRed, color(i).rgbGreen, color(i).rgbBlue});
+        return *this;
+    }
+    GifBuilder& Control(int disposal, int transIndex = -1, int delay = 0) {
+        Raw({0x21, 0xF9, 4, BYTE(disposal << 2 | (transIndex >= 0))});
+        Put16(bytes, unsigned(delay));
+        return Raw({BYTE(transIndex), 0});
+    }
+    GifBuilder& Loop(int loops, const char* name) {
+        Raw({0x21, 0xFF, 11}).bytes.insert(bytes.end(), name, name + 11);
+        Raw({3, 1});
+        Put16(bytes, unsigned(loops));
+        return Raw({0});
+    }
+    GifBuilder& Comment(const std::string& text) {
+        Raw({0x21, 0xFE, BYTE(text.size())}).bytes.insert(bytes.end(), text.begin(), text.end());
+        return Raw({0});
+    }
+    GifBuilder& Descriptor(int left, int top, int width, int height, int flags) {
+        bytes.push_back(0x2C);
+        for (int v : {left, top, width, height})
+            Put16(bytes, unsigned(v));
+        return Raw({BYTE(flags)});
+    }
+    // Pixels are width * height indices, rows top-down; the builder stores
+    // them interlaced when asked. localColors 0: no local table.
+    GifBuilder& Image(int left, int top, int width, int height, const std::vector<int>& pixels,
+                      int minCodeSize, int localColors = 0, bool interlaced = false) {
+        Descriptor(left, top, width, height,
+                   (interlaced ? 0x40 : 0) | (localColors ? 0x80 | SizeBits(localColors) : 0));
+        Table(localColors, LocalColor);
+        std::vector<int> ordered;
+        const int starts[] = {0, 4, 2, 1}, steps[] = {8, 8, 4, 2};
+        for (int pass = 0; pass < (interlaced ? 4 : 1); ++pass) {
+            for (int r = starts[pass]; r < height; r += interlaced ? steps[pass] : 1)
+                ordered.insert(ordered.end(), pixels.begin() + r * width,
+                               pixels.begin() + (r + 1) * width);
+        }
+        return Raw(LiteralLzw(ordered, minCodeSize));
+    }
+    GifBuilder& Raw(const Bytes& more) {
+        bytes.insert(bytes.end(), more.begin(), more.end());
+        return *this;
+    }
+    Bytes Trailer() { return Raw({0x3B}).bytes; }
+};
+
+// The blocks of a file: screen flags, extensions (label and sub-blocks
+// joined) and images (descriptor fields, minimum code size, data).
+struct GifImage {
+    int left, top, width, height, flags, minCodeSize;
+    Bytes data;
+    std::vector<int> blockSizes;
+};
+struct GifLayout {
+    int flags = 0;
+    std::vector<std::pair<int, Bytes>> extensions;
+    std::vector<GifImage> images;
+};
+
+GifLayout ParseLayout(const Bytes& b) {
+    GifLayout layout;
+    layout.flags = b.at(10);
+    std::size_t pos = 13 + (b[10] & 0x80 ? 3 * (2 << (b[10] & 7)) : 0);
+    const auto subBlocks = [&](Bytes* data, std::vector<int>* sizes) {
+        for (int n; (n = b.at(pos++)) != 0; pos += std::size_t(n)) {
+            if (data) data->insert(data->end(), b.begin() + long(pos), b.begin() + long(pos) + n);
+            if (sizes) sizes->push_back(n);
+        }
+    };
+    while (b.at(pos) != 0x3B) {
+        if (b[pos] == 0x21) {
+            layout.extensions.push_back({b.at(pos + 1), {}});
+            pos += 2;
+            subBlocks(&layout.extensions.back().second, nullptr);
+            continue;
+        }
+        const auto at = [&](std::size_t i) { return b.at(pos + i) | b.at(pos + i + 1) << 8; };
+        GifImage img{at(1), at(3), at(5), at(7), b.at(pos + 9), 0, {}, {}};
+        pos += 10 + (img.flags & 0x80 ? 3 * (2 << (img.flags & 7)) : 0);
+        img.minCodeSize = b.at(pos++);
+        subBlocks(&img.data, &img.blockSizes);
+        layout.images.push_back(img);
+    }
+    return layout;
+}
+
+// The codes of image data as a decoder reads them: widths grow with the
+// decoder's table and return to minCodeSize + 1 at each clear. Stops after
+// the end code.
+std::vector<int> ReadCodes(const Bytes& data, int minCodeSize) {
+    const int clear = 1 << minCodeSize;
+    int size = minCodeSize + 1, next = clear + 2;
+    bool first = true;
+    std::vector<int> codes;
+    for (std::size_t bit = 0; bit + std::size_t(size) <= data.size() * 8;) {
+        int code = 0;
+        for (int i = 0; i < size; ++i, ++bit)
+            code |= ((data[bit / 8] >> (bit % 8)) & 1) << i;
+        codes.push_back(code);
+        if (code == clear + 1) break;
+        if (code == clear) {
+            size = minCodeSize + 1, next = clear + 2, first = true;
+        } else if (first) {
+            first = false;
+        } else if (++next >= (1 << size) && size < 12) {
+            ++size;
+        }
+    }
+    return codes;
+}
+
+Bytes EncodeGif(CxImage& img, int option = kLzw) {
+    img.SetCodecOption(DWORD(option), FORMAT_GIF);
+    return EncodeBytes(img, FORMAT_GIF);
+}
+
+// Row y (from the top) of an indexed image.
 std::vector<int> TopRow(const CxImage& img, int y) {
     std::vector<int> row;
-    for (LONG x = 0; x < static_cast<LONG>(img.GetWidth()); ++x)
-        row.push_back(img.GetPixelIndex(x, static_cast<LONG>(img.GetHeight()) - 1 - y));
+    for (LONG x = 0; x < LONG(img.GetWidth()); ++x)
+        row.push_back(img.GetPixelIndex(x, LONG(img.GetHeight()) - 1 - y));
     return row;
 }
 
 std::vector<int> Filled(int n, int value) {
-    return std::vector<int>(static_cast<std::size_t>(n), value);
+    return std::vector<int>(std::size_t(n), value);
 }
 
-Bytes EncodeWith(CxImageGIF& gif) {
+// Decodes frame `frame` and returns its top row ({-1} when refused).
+std::vector<int> FrameRow(const Bytes& file, long frame = 0, int y = 0) {
+    CxImage img;
+    return DecodeBytes(file, FORMAT_GIF, img, frame) ? TopRow(img, y) : std::vector<int>{-1};
+}
+
+// What the codec object writes: its own image, or the frames as an animation.
+Bytes Written(CxImageGIF& gif, std::vector<CxImage*> frames = {}, bool localTables = false) {
     CxMemFile f;
     f.Open();
-    EXPECT_TRUE(gif.Encode(&f));
+    EXPECT_TRUE(frames.empty() ? gif.Encode(&f)
+                               : gif.Encode(&f, frames.data(), int(frames.size()), localTables));
     return Bytes(f.GetBuffer(false), f.GetBuffer(false) + f.Size());
-}
-
-bool DecodeWith(CxImageGIF& gif, const Bytes& file) {
-    CxMemFile f(const_cast<BYTE*>(file.data()), static_cast<long>(file.size()));
-    return gif.Decode(&f);
 }
 
 } // namespace
 
-// ---- Encoder output bytes -------------------------------------------------
+// ---- The encoder's bytes ---------------------------------------------------
 
-TEST(GifEncode, EightBitImageHasFlagsF7A768ByteTableAndMinimumCodeSize8) {
-    CxImage img = MakeImage(5, 3, 8, 1);
-    const Bytes b = EncodeGif(img);
-    ASSERT_GT(b.size(), 800u);
+TEST(GifEncode, ScreenTablesAndMinimumCodeSizesFollowTheDepth) {
+    CxImage eight = MakePicture(5, 3, 8);
+    const Bytes b = EncodeGif(eight);
     EXPECT_EQ(std::string(b.begin(), b.begin() + 6), "GIF89a");
     EXPECT_EQ(Bytes(b.begin() + 6, b.begin() + 13), (Bytes{5, 0, 3, 0, 0xF7, 0, 0}));
     for (int i = 0; i < 256; ++i) {
-        const RGBQUAD c = GlobalColor(i);
+        const RGBQUAD c = eight.GetPaletteColor(BYTE(i));
         ASSERT_EQ(Bytes(b.begin() + 13 + 3 * i, b.begin() + 16 + 3 * i),
                   (Bytes{c.rgbRed, c.rgbGreen, c.rgbBlue}));
     }
     // Graphic control (no transparency: index byte 0xFF), then the image.
-    EXPECT_EQ(Bytes(b.begin() + 781, b.begin() + 789), (Bytes{0x21, 0xF9, 4, 0, 0, 0, 0xFF, 0}));
-    EXPECT_EQ(Bytes(b.begin() + 789, b.begin() + 800), (Bytes{0x2C, 0, 0, 0, 0, 5, 0, 3, 0, 0, 8}));
+    EXPECT_EQ(Bytes(b.begin() + 781, b.begin() + 800),
+              (Bytes{0x21, 0xF9, 4, 0, 0, 0, 0xFF, 0, 0x2C, 0, 0, 0, 0, 5, 0, 3, 0, 0, 8}));
     EXPECT_EQ(b.back(), 0x3B);
-}
-
-TEST(GifEncode, TableFlagsAndMinimumCodeSizeFollowTheDepth) {
-    CxImage one = MakeImage(9, 2, 1, 2);
-    const GifLayout l1 = ParseLayout(EncodeGif(one));
+    // 1 bit: a 2-entry table, minimum code size 2, first the clear code 4.
+    CxImage one = MakePicture(9, 2, 1), four = MakePicture(9, 2, 4), rgb = MakePicture(3, 3, 24);
+    const GifLayout l1 = ParseLayout(EncodeGif(one)), l4 = ParseLayout(EncodeGif(four));
     EXPECT_EQ(l1.flags, 0x80);
-    ASSERT_EQ(l1.images.size(), 1u);
-    EXPECT_EQ(l1.images[0].minCodeSize, 2);
-    // The first code is the clear code 4 in 3 bits.
-    EXPECT_EQ(l1.images[0].data[0] & 7, 4);
+    EXPECT_EQ(l1.images.at(0).minCodeSize, 2);
     EXPECT_EQ(ReadCodes(l1.images[0].data, 2).front(), 4);
-
-    CxImage four = MakeImage(9, 2, 4, 3);
-    const GifLayout l4 = ParseLayout(EncodeGif(four));
     EXPECT_EQ(l4.flags, 0xB3);
-    EXPECT_EQ(l4.images[0].minCodeSize, 4);
-    EXPECT_EQ(l4.images[0].flags, 0);
-
-    CxImage rgb = MakeImage(3, 3, 24, 4);
+    EXPECT_EQ(l4.images.at(0).minCodeSize, 4);
     EXPECT_EQ(ParseLayout(EncodeGif(rgb)).flags, 0x11);
 }
 
-TEST(GifEncode, GraphicControlCarriesTransparencyDelayAndDisposal) {
+TEST(GifEncode, GraphicControlAndComment) {
     CxImageGIF gif;
     gif.Create(4, 4, 8);
-    gif.Clear(1);
     gif.SetTransIndex(3);
     gif.SetFrameDelay(0x1234);
     gif.SetDisposalMethod(2);
-    const GifLayout l = ParseLayout(EncodeWith(gif));
-    ASSERT_EQ(l.extensions.size(), 1u);
-    EXPECT_EQ(l.extensions[0].first, 0xF9);
-    EXPECT_EQ(l.extensions[0].second, (Bytes{0x09, 0x34, 0x12, 3}));
-}
-
-TEST(GifEncode, CommentIsCutTo255CharactersAndAnEmptyOneIsNotWritten) {
-    CxImageGIF gif;
-    gif.Create(2, 2, 1);
-    gif.Clear(0);
     const std::string longText(300, 'c');
     gif.SetComment(longText.c_str());
     char back[300] = {};
     gif.GetComment(back);
     EXPECT_EQ(std::strlen(back), 255u);
-    GifLayout l = ParseLayout(EncodeWith(gif));
+    GifLayout l = ParseLayout(Written(gif));
     ASSERT_EQ(l.extensions.size(), 2u);
-    EXPECT_EQ(l.extensions[1].first, 0xFE);
-    EXPECT_EQ(l.extensions[1].second, Bytes(255, 'c'));
-
+    EXPECT_EQ(l.extensions[0], (std::pair{0xF9, Bytes{0x09, 0x34, 0x12, 3}}));
+    EXPECT_EQ(l.extensions[1], (std::pair{0xFE, Bytes(255, 'c')}));
     gif.SetComment("");
-    l = ParseLayout(EncodeWith(gif));
-    ASSERT_EQ(l.extensions.size(), 1u);
-    EXPECT_EQ(l.extensions[0].first, 0xF9);
+    EXPECT_EQ(ParseLayout(Written(gif)).extensions.size(), 1u);
 }
 
 TEST(GifEncode, UncompressedCodesAreLiteralsWithAClearOnceTheTableIsFull) {
-    for (int bpp : {1, 4, 8}) {
-        CxImage img = MakeImage(100, 50, bpp, 5);
+    for (DWORD bpp : {1u, 4u, 8u}) {
+        CxImage img = MakePicture(100, 50, bpp);
         const GifLayout l = ParseLayout(EncodeGif(img, kUncompressed));
-        const int minSize = bpp == 1 ? 2 : bpp, clear = 1 << minSize;
+        const int minSize = bpp == 1 ? 2 : int(bpp), clear = 1 << minSize;
         const std::vector<int> codes = ReadCodes(l.images[0].data, minSize);
-        // The clear follows the pixel at which the next free code, starting
-        // at clear + 2 and counting one per pixel, had reached 4096.
+        // The clear follows the pixel at which the next free code, counting
+        // one per pixel from clear + 2, reached 4096.
         const std::size_t clearAt = 1 + (4096 - (clear + 2)) + 1;
         ASSERT_EQ(codes.size(), 1 + 5000 + 1 + 1u) << bpp;
         EXPECT_EQ(codes[0], clear);
         EXPECT_EQ(codes[clearAt], clear) << bpp;
         EXPECT_EQ(codes.back(), clear + 1);
-        std::vector<int> pixels;
-        for (std::size_t i = 0; i + 1 < codes.size(); ++i) {
-            if (i != 0 && i != clearAt) pixels.push_back(codes[i]);
-        }
         for (int i = 0; i < 5000; ++i)
-            ASSERT_EQ(pixels[i], img.GetPixelIndex(i % 100, 49 - i / 100)) << i;
-        // Data sub-blocks hold at most 254 bytes.
+            ASSERT_EQ(codes[i < int(clearAt) - 1 ? i + 1 : i + 2],
+                      img.GetPixelIndex(i % 100, 49 - i / 100))
+                << i;
         for (int n : l.images[0].blockSizes)
             EXPECT_LE(n, 254);
     }
@@ -160,318 +295,146 @@ TEST(GifEncode, UncompressedCodesAreLiteralsWithAClearOnceTheTableIsFull) {
 TEST(GifEncode, RunLengthSendsA1000PixelRunAfterTheClearAs45Codes) {
     CxImage img(1000, 1, 8);
     img.Clear(7);
-    const GifLayout l = ParseLayout(EncodeGif(img, kRunLength));
     std::vector<int> expected = {256, 7};
     for (int k = 2; k <= 44; ++k)
         expected.push_back(258 + k - 2); // a run of k: 1 + 2 + ... + 44 = 990 pixels
     expected.push_back(258 + 10 - 2);    // the last 10 pixels
     expected.push_back(257);
-    EXPECT_EQ(ReadCodes(l.images[0].data, 8), expected);
+    EXPECT_EQ(ReadCodes(ParseLayout(EncodeGif(img, kRunLength)).images.at(0).data, 8), expected);
 }
 
-TEST(GifEncode, TrueColourImageIsWrittenAsTilesWithLocalTables) {
-    CxImage img = MakeImage(40, 20, 24, 6);
+TEST(GifEncode, TrueColourImagesAreTilesOf17By15WithLocalTables) {
+    CxImage img = MakePicture(40, 20, 24);
     const GifLayout l = ParseLayout(EncodeGif(img));
-    EXPECT_EQ(l.flags, 0x11);
     const int expected[6][4] = {{0, 0, 17, 15}, {17, 0, 17, 15}, {34, 0, 6, 15},
                                 {0, 15, 17, 5}, {17, 15, 17, 5}, {34, 15, 6, 5}};
     ASSERT_EQ(l.images.size(), 6u);
+    ASSERT_EQ(l.extensions.size(), 6u); // a graphic control each
     for (int i = 0; i < 6; ++i) {
-        const GifImageInfo& t = l.images[i];
-        EXPECT_EQ((std::vector<int>{t.left, t.top, t.width, t.height}),
-                  std::vector<int>(expected[i], expected[i] + 4));
-        EXPECT_EQ(t.flags, 0x87) << "a 256-entry local table";
-        EXPECT_EQ(t.minCodeSize, 8);
+        const GifImage& t = l.images[i];
+        EXPECT_EQ((std::vector<int>{t.left, t.top, t.width, t.height, t.flags, t.minCodeSize}),
+                  (std::vector<int>{expected[i][0], expected[i][1], expected[i][2], expected[i][3],
+                                    0x87, 8}));
     }
-    int controls = 0;
-    for (const auto& e : l.extensions)
-        controls += e.first == 0xF9;
-    EXPECT_EQ(controls, 6);
 }
 
-TEST(GifEncode, MultiImageLoopExtensionAndSharedSettings) {
-    CxImage a = MakeImage(6, 4, 8, 7), b = MakeImage(6, 4, 8, 8);
-    CxImage* frames[] = {&a, &b};
-    const std::string netscape = "NETSCAPE2.0";
+TEST(GifEncode, AnimationsLoopAndRefusals) {
+    CxImage a = MakePicture(6, 4, 8), b = MakePicture(6, 4, 8), rgb = MakePicture(6, 4, 24), empty;
     // Loop count 1 writes no loop extension; others are written minus one.
     for (auto [loops, written] : {std::pair{1, -1}, std::pair{0, 0}, std::pair{3, 2}}) {
         CxImageGIF gif;
         gif.SetLoops(loops);
         gif.SetDisposalMethod(1);
         gif.SetComment("anim");
-        CxMemFile f;
-        f.Open();
-        ASSERT_TRUE(gif.Encode(&f, frames, 2));
-        const Bytes file(f.GetBuffer(false), f.GetBuffer(false) + f.Size());
-        const auto at = std::search(file.begin(), file.end(), netscape.begin(), netscape.end());
-        if (written < 0) {
-            EXPECT_EQ(at, file.end());
-        } else {
-            ASSERT_NE(at, file.end());
-            EXPECT_EQ(Bytes(at + 11, at + 16), (Bytes{3, 1, static_cast<BYTE>(written), 0, 0}));
-        }
-        const GifLayout l = ParseLayout(file);
+        const GifLayout l = ParseLayout(Written(gif, {&a, &b}));
         EXPECT_EQ(l.images.size(), 2u);
-        int controls = 0, comments = 0;
-        for (const auto& [label, body] : l.extensions) {
-            if (label == 0xF9) {
-                ++controls;
-                EXPECT_EQ(body[0], 1 << 2) << "disposal 1 on every frame";
-            }
-            comments += label == 0xFE;
-        }
-        EXPECT_EQ(controls, 2);
-        EXPECT_EQ(comments, 1);
+        // Disposal 1 and no transparent index on every frame; one comment.
+        std::vector<std::pair<int, Bytes>> expected = {
+            {0xF9, {4, 0, 0, 255}}, {0xFE, {'a', 'n', 'i', 'm'}}, {0xF9, {4, 0, 0, 255}}};
+        const std::string netscape = "NETSCAPE2.0\x01";
+        const Bytes loop = Concat(Bytes(netscape.begin(), netscape.end()), {BYTE(written), 0});
+        if (written >= 0) expected.insert(expected.begin(), {0xFF, loop});
+        EXPECT_EQ(l.extensions, expected) << loops;
     }
-}
-
-TEST(GifEncode, MultiImageRefusalsWriteNothing) {
-    CxImage a = MakeImage(6, 4, 8, 7), rgb = MakeImage(6, 4, 24, 8), empty;
     CxImageGIF gif;
     CxMemFile f;
     f.Open();
     CxImage* withNull[] = {&a, nullptr};
-    CxImage* withRgb[] = {&a, &rgb};
     CxImage* withEmpty[] = {&a, &empty};
-    EXPECT_FALSE(gif.Encode(static_cast<CxFile*>(nullptr), withNull, 2));
-    EXPECT_STREQ(gif.GetLastError(), "invalid file pointer");
-    EXPECT_FALSE(gif.Encode(&f, nullptr, 2));
-    EXPECT_STREQ(gif.GetLastError(), "multipage GIF, no images!");
-    EXPECT_FALSE(gif.Encode(&f, withNull, 0));
-    EXPECT_STREQ(gif.GetLastError(), "multipage GIF, no images!");
-    EXPECT_FALSE(gif.Encode(&f, withNull, 2));
-    EXPECT_STREQ(gif.GetLastError(), "Bad image pointer");
-    EXPECT_FALSE(gif.Encode(&f, withEmpty, 2));
-    EXPECT_STREQ(gif.GetLastError(), "null image!!!");
-    EXPECT_FALSE(gif.Encode(&f, withRgb, 2));
-    EXPECT_STREQ(gif.GetLastError(), "multipage GIF, images need 8 bits per pixel or fewer");
+    CxImage* withRgb[] = {&a, &rgb};
+    const std::tuple<CxFile*, CxImage**, int, const char*> refusals[] = {
+        {nullptr, withNull, 2, "invalid file pointer"},
+        {&f, nullptr, 2, "multipage GIF, no images!"},
+        {&f, withNull, 0, "multipage GIF, no images!"},
+        {&f, withNull, 2, "Bad image pointer"},
+        {&f, withEmpty, 2, "null image!!!"},
+        {&f, withRgb, 2, "multipage GIF, images need 8 bits per pixel or fewer"}};
+    for (const auto& [file, images, count, message] : refusals) {
+        EXPECT_FALSE(gif.Encode(file, images, count));
+        EXPECT_STREQ(gif.GetLastError(), message);
+    }
     EXPECT_EQ(f.Size(), 0);
 }
 
-TEST(GifEncode, RefusesWhatTheFormatCannotHold) {
-    CxImage wide(70000, 1, 1);
-    CxMemFile f;
-    f.Open();
-    EXPECT_FALSE(wide.Encode(&f, FORMAT_GIF));
-    EXPECT_STREQ(wide.GetLastError(), "Image too large for GIF");
-    CxImage empty;
-    EXPECT_FALSE(empty.Encode(&f, FORMAT_GIF));
-    EXPECT_STREQ(empty.GetLastError(), "null image!!!");
-    EXPECT_EQ(f.Size(), 0);
-}
-
-namespace {
-
-// A memory stream whose error indicator is always set.
-class BrokenFile : public CxMemFile {
-public:
-    long Error() override { return 1; }
-};
-
-} // namespace
-
-TEST(GifEncode, AWriteErrorFailsTheEncode) {
-    CxImage img = MakeImage(4, 4, 8, 9);
-    for (int option : {kLzw, kUncompressed, kRunLength}) {
-        img.SetCodecOption(static_cast<DWORD>(option), FORMAT_GIF);
-        BrokenFile f;
-        f.Open();
-        EXPECT_FALSE(img.Encode(&f, FORMAT_GIF));
-        EXPECT_STREQ(img.GetLastError(), "Write Error in GIF file");
-    }
-}
-
-// ---- Round trips ------------------------------------------------------------
-
-TEST(GifRoundTrip, EveryCoderAndDepthThroughOurDecoder) {
-    const int sizes[][2] = {{1, 1}, {2, 3}, {7, 5}, {31, 17}, {64, 64}, {255, 3}, {3, 300}};
-    unsigned seed = 10;
-    for (int option : {kLzw, kUncompressed, kRunLength}) {
-        for (int bpp : {1, 2, 4, 8}) {
-            for (const auto& s : sizes) {
-                CxImage img = MakeImage(s[0], s[1], bpp, ++seed);
-                CxImage back;
-                ASSERT_TRUE(DecodeGif(EncodeGif(img, option), back))
-                    << option << " " << bpp << " " << s[0] << "x" << s[1];
-                ExpectSameIndexedImage(img, back);
-                EXPECT_EQ(back.GetType(), static_cast<DWORD>(FORMAT_GIF));
-            }
-        }
-    }
-}
+// ---- Round trips beyond the shared ones --------------------------------------
 
 TEST(GifRoundTrip, RunLengthCoderOnRunsOfEveryLength) {
-    // Runs from 1 to thousands of pixels, alternating a few colours, drive
-    // every branch of the run-length coder: plain codes, triangles after a
-    // clear, repeats of the table's longest run, and forced clears.
-    for (int bpp : {1, 4, 8}) {
-        CxImage img(997, 211, static_cast<DWORD>(bpp));
-        for (DWORD i = 0; i < img.GetNumColors(); ++i)
-            img.SetPaletteColor(static_cast<BYTE>(i), GlobalColor(static_cast<int>(i)));
-        unsigned state = 12345;
-        int left = 0, color = 0;
-        for (LONG y = 0; y < 211; ++y) {
-            for (LONG x = 0; x < 997; ++x) {
-                if (left-- <= 0) {
-                    state = state * 1103515245 + 12345;
-                    left = static_cast<int>((state >> 8) % ((state >> 20) % 4 == 0 ? 5000 : 40));
-                    color = static_cast<int>((state >> 4) % 3);
-                }
-                img.SetPixelIndex(x, y, static_cast<BYTE>(color));
-            }
+    // Runs from 1 to thousands of pixels drive every branch of the coder:
+    // plain codes, triangles after a clear, repeats of the table's longest
+    // run, and forced clears. 2800 x 2700 equal pixels need more codes after
+    // one clear than the table holds.
+    CxImage runs(997, 211, 8), flat(2800, 2700, 8);
+    unsigned state = 12345;
+    int left = 0, color = 0;
+    for (LONG i = 0; i < 997 * 211; ++i) {
+        if (left-- <= 0) {
+            state = state * 1103515245 + 12345;
+            left = int((state >> 8) % ((state >> 20) % 4 == 0 ? 5000 : 40));
+            color = int((state >> 4) % 3);
         }
+        runs.SetPixelIndex(i % 997, i / 997, BYTE(color));
+    }
+    flat.Clear(1);
+    for (CxImage* img : {&runs, &flat}) {
+        const Bytes file = EncodeGif(*img, kRunLength);
         CxImage back;
-        ASSERT_TRUE(DecodeGif(EncodeGif(img, kRunLength), back)) << bpp;
-        ExpectSameIndexedImage(img, back);
+        ASSERT_TRUE(DecodeBytes(file, FORMAT_GIF, back));
+        EXPECT_EQ(testsupport::ToRgb8(back), testsupport::ToRgb8(*img));
+        const std::vector<int> codes = ReadCodes(ParseLayout(file).images.at(0).data, 8);
+        EXPECT_GE(std::count(codes.begin(), codes.end(), 256), 2);
     }
 }
 
-TEST(GifRoundTrip, RunLengthCoderOnARunThatFillsTheTable) {
-    // 2800 x 2700 equal pixels need more codes after one clear than the
-    // table holds, so the coder clears in the middle of the run.
-    CxImage img(2800, 2700, 8);
-    img.SetPaletteColor(1, GlobalColor(1));
-    img.Clear(1);
-    const Bytes file = EncodeGif(img, kRunLength);
-    int clears = 0;
-    for (int c : ReadCodes(ParseLayout(file).images[0].data, 8))
-        clears += c == 256;
-    EXPECT_GE(clears, 2);
-    CxImage back;
-    ASSERT_TRUE(DecodeGif(file, back));
-    ExpectSameIndexedImage(img, back);
-}
-
-TEST(GifRoundTrip, EveryCoderAndDepthThroughImageMagick) {
-    if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick not installed";
-    unsigned seed = 100;
-    for (int option : {kLzw, kUncompressed, kRunLength}) {
-        for (int bpp : {1, 2, 4, 8}) {
-            for (const auto& s : {std::pair{37, 23}, std::pair{1, 1}, std::pair{300, 2}}) {
-                CxImage img = MakeImage(s.first, s.second, bpp, ++seed);
-                const std::string path = WriteTemp("rt.gif", EncodeGif(img, option));
-                const auto magick = testsupport::MagickDecode(path);
-                ASSERT_TRUE(magick) << option << " " << bpp;
-                ASSERT_EQ(magick->width, s.first);
-                ASSERT_EQ(magick->height, s.second);
-                Bytes rgb;
-                for (std::size_t i = 0; i < magick->rgba.size(); i += 4)
-                    rgb.insert(rgb.end(), magick->rgba.begin() + i, magick->rgba.begin() + i + 3);
-                EXPECT_EQ(rgb, testsupport::ToRgb8(img)) << option << " " << bpp;
-            }
-        }
-    }
-}
-
-TEST(GifRoundTrip, TrueColourMosaicThroughOurDecoderAndImageMagick) {
-    // Thin images too: their first tile is as wide or as high as the image.
-    for (const auto& s : {std::pair{40, 20}, std::pair{35, 31}, std::pair{18, 16},
-                          std::pair{10, 40}, std::pair{17, 31}, std::pair{50, 7}}) {
-        CxImage img = MakeImage(s.first, s.second, 24, 20);
-        const Bytes file = EncodeGif(img);
-        CxImage back;
-        ASSERT_TRUE(DecodeGif(file, back));
-        EXPECT_EQ(back.GetBpp(), 24);
-        EXPECT_EQ(testsupport::ToRgb8(back), testsupport::ToRgb8(img));
-        if (!testsupport::HaveMagick()) continue;
-        const auto frames = MagickFrames(WriteTemp("mosaic.gif", file));
-        ASSERT_TRUE(frames);
-        Bytes rgb;
-        for (std::size_t i = 0; i < frames->back().rgba.size(); i += 4)
-            rgb.insert(rgb.end(), frames->back().rgba.begin() + i,
-                       frames->back().rgba.begin() + i + 3);
-        EXPECT_EQ(rgb, testsupport::ToRgb8(img));
-    }
-}
-
-TEST(GifRoundTrip, TrueColourTransparencySurvives) {
-    CxImage img = MakeImage(20, 16, 24, 21);
-    const RGBQUAD key{10, 20, 30, 0};
-    img.SetTransColor(key);
-    img.SetTransIndex(0);
-    for (LONG x = 0; x < 20; ++x)
-        img.SetPixelColor(x, 3, key);
-    CxImage back;
-    ASSERT_TRUE(DecodeGif(EncodeGif(img), back));
-    EXPECT_EQ(back.GetTransIndex(), 0);
-    const RGBQUAD t = back.GetTransColor();
-    EXPECT_TRUE(t.rgbBlue == 10 && t.rgbGreen == 20 && t.rgbRed == 30);
-    EXPECT_EQ(testsupport::ToRgb8(back), testsupport::ToRgb8(img));
-}
-
-TEST(GifRoundTrip, AnimationThroughTheDispatchOurDecoderAndImageMagick) {
-    std::vector<CxImage> images;
+TEST(GifRoundTrip, AnimationsAndTheirSettings) {
+    std::vector<CxImage> images = {MakePicture(30, 20, 8), MakePicture(30, 20, 8),
+                                   MakePicture(30, 20, 4)}; // another depth, its own table
     for (int i = 0; i < 3; ++i) {
-        images.push_back(MakeImage(30, 20, 8, 30 + i));
-        images.back().SetFrameDelay(static_cast<DWORD>(10 * (i + 1)));
+        images[i].SetFrameDelay(DWORD(10 * (i + 1)));
     }
-    images[2] = MakeImage(30, 20, 4, 40); // a frame of another depth, with its own table
     for (bool local : {false, true}) {
-        CxImage* frames[] = {&images[0], &images[1], &images[2]};
-        CxMemFile f;
-        f.Open();
-        if (local) {
-            CxImageGIF gif;
-            ASSERT_TRUE(gif.Encode(&f, frames, 3, true));
-        } else {
-            CxImage host;
-            ASSERT_TRUE(host.Encode(&f, frames, 3, FORMAT_GIF)) << host.GetLastError();
-        }
-        const Bytes file(f.GetBuffer(false), f.GetBuffer(false) + f.Size());
-        for (int i = 0; i < 2; ++i) {
-            CxImage back;
-            ASSERT_TRUE(DecodeGif(file, back, i));
-            EXPECT_EQ(back.GetNumFrames(), 3);
-            EXPECT_EQ(back.GetFrameDelay(), static_cast<DWORD>(10 * (i + 1)));
-            ExpectSameIndexedImage(images[i], back);
-        }
-        if (!testsupport::HaveMagick()) continue;
-        const auto magick = MagickFrames(WriteTemp("anim.gif", file));
-        ASSERT_TRUE(magick);
-        ASSERT_EQ(magick->size(), 3u);
+        CxImageGIF writer;
+        writer.SetLoops(5);
+        writer.SetComment("made by Torvex");
+        writer.SetDisposalMethod(3);
+        const Bytes file = Written(writer, {&images[0], &images[1], &images[2]}, local);
+        const std::string path = testsupport::TempFile("anim.gif");
+        WriteFileBytes(path, file);
         for (int i = 0; i < 3; ++i) {
-            if (i == 2 && !local) continue; // 4-bit indices shown with the global 8-bit table
-            Bytes rgb;
-            for (std::size_t k = 0; k < (*magick)[i].rgba.size(); k += 4)
-                rgb.insert(rgb.end(), (*magick)[i].rgba.begin() + k,
-                           (*magick)[i].rgba.begin() + k + 3);
-            EXPECT_EQ(rgb, testsupport::ToRgb8(images[i])) << "frame " << i << " local " << local;
+            CxImageGIF back;
+            back.SetFrame(i);
+            ASSERT_TRUE(DecodeWith(file, back));
+            EXPECT_EQ(back.GetNumFrames(), 3);
+            EXPECT_EQ(back.GetLoops(), 4) << "written as the loop count minus one";
+            EXPECT_EQ(back.GetDisposalMethod(), 3);
+            EXPECT_EQ(back.GetFrameDelay(), DWORD(10 * (i + 1)));
+            char comment[256];
+            back.GetComment(comment);
+            EXPECT_STREQ(comment, "made by Torvex");
+            // Our canvas shows every frame with the last frame's table;
+            // ImageMagick shows the 4-bit frame with the global 8-bit table
+            // unless it has its own.
+            if (i < 2) {
+                EXPECT_EQ(testsupport::ToRgb8(back), testsupport::ToRgb8(images[i]));
+            }
+            const auto magick = testsupport::MagickDecode(path, i);
+            if (magick && (i < 2 || local)) {
+                EXPECT_EQ(Differences(images[i], *magick), 0) << i;
+            }
         }
     }
-}
-
-TEST(GifRoundTrip, LoopCountCommentAndDisposalAreReadBack) {
-    CxImage a = MakeImage(5, 5, 8, 50), b = MakeImage(5, 5, 8, 51);
-    CxImage* frames[] = {&a, &b};
-    CxImageGIF writer;
-    writer.SetLoops(5);
-    writer.SetComment("made by Torvex");
-    writer.SetDisposalMethod(3);
-    CxMemFile f;
-    f.Open();
-    ASSERT_TRUE(writer.Encode(&f, frames, 2));
-    CxImageGIF reader;
-    ASSERT_TRUE(DecodeWith(reader, Bytes(f.GetBuffer(false), f.GetBuffer(false) + f.Size())));
-    EXPECT_EQ(reader.GetLoops(), 4) << "written as the loop count minus one";
-    char comment[256];
-    reader.GetComment(comment);
-    EXPECT_STREQ(comment, "made by Torvex");
-    EXPECT_EQ(reader.GetDisposalMethod(), 3);
 }
 
 TEST(GifRoundTrip, CopiesCarryTheImageAndTheCodecState) {
     CxImageGIF gif;
     gif.Create(3, 2, 4);
-    gif.SetPaletteColor(5, GlobalColor(5));
     gif.Clear(5);
     gif.SetLoops(9);
     gif.SetComment("copied");
     gif.SetDisposalMethod(2);
-    CxImageGIF copy(gif);
-    CxImageGIF assigned;
+    CxImageGIF copy(gif), assigned;
     assigned = gif;
     for (const CxImageGIF* c : {&copy, &assigned}) {
-        ExpectSameIndexedImage(gif, *c);
+        EXPECT_EQ(TopRow(*c, 1), Filled(3, 5));
         EXPECT_EQ(c->GetLoops(), 9);
         EXPECT_EQ(c->GetDisposalMethod(), 2);
         char comment[256];
@@ -480,72 +443,42 @@ TEST(GifRoundTrip, CopiesCarryTheImageAndTheCodecState) {
     }
 }
 
-TEST(GifRoundTrip, LoadsThroughDetectionWhenNamedAsAnotherFormat) {
-    CxImage img = MakeImage(9, 7, 8, 60);
-    const std::string path = WriteTemp("named.bmp", EncodeGif(img));
-    CxImage loaded(path.c_str(), FORMAT_BMP);
-    ASSERT_TRUE(loaded.IsValid());
-    EXPECT_EQ(loaded.GetType(), static_cast<DWORD>(FORMAT_GIF));
-    ExpectSameIndexedImage(img, loaded);
-}
-
 // ---- The decoder's documented behaviour -----------------------------------
 
-TEST(GifDecode, AcceptsAnyVersionAfterGif8AndRejectsOtherSignatures) {
-    const std::vector<int> pixels = {0, 1, 1, 0};
-    for (const char* sig : {"GIF87a", "GIF89a", "GIF89b"}) {
-        CxImage img;
-        EXPECT_TRUE(DecodeGif(
-            GifBuilder().Header(2, 2, 2, sig).Image(0, 0, 2, 2, pixels, 2).Trailer().bytes, img))
-            << sig;
+TEST(GifDecode, SignaturesAndTheDimensionQuery) {
+    for (const char* sig : {"GIF87a", "GIF89a", "GIF89b", "GIF90a"}) {
+        const Bytes file = GifBuilder().Header(2, 1, 2, sig).Image(0, 0, 2, 1, {0, 1}, 2).Trailer();
+        EXPECT_EQ(FrameRow(file), (sig[3] == '8' ? std::vector<int>{0, 1} : std::vector<int>{-1}));
     }
-    CxImage img;
-    EXPECT_FALSE(DecodeGif(
-        GifBuilder().Header(2, 2, 2, "GIF90a").Image(0, 0, 2, 2, pixels, 2).Trailer().bytes, img));
-    EXPECT_FALSE(DecodeGif(Bytes{'G', 'I', 'F', '8'}, img));
-}
-
-TEST(GifDecode, DimensionsOnlyModeGivesTheScreenSizeAndNoPixels) {
-    const Bytes file = GifBuilder().Header(300, 200, 2).Image(0, 0, 1, 1, {1}, 2).Trailer().bytes;
+    const Bytes file = GifBuilder().Header(300, 200, 2).Image(0, 0, 1, 1, {1}, 2).Trailer();
     CxImage img;
     img.SetEscape(-1);
-    ASSERT_TRUE(img.Decode(file.data(), static_cast<DWORD>(file.size()), FORMAT_GIF));
+    ASSERT_TRUE(DecodeBytes(file, FORMAT_GIF, img));
     EXPECT_FALSE(img.IsValid());
-    EXPECT_EQ(img.GetWidth(), 300u);
-    EXPECT_EQ(img.GetHeight(), 200u);
+    EXPECT_EQ(img.GetWidth() * 1000 + img.GetHeight(), 300200u);
 }
 
-TEST(GifDecode, AFrameSmallerThanTheScreenIsPlacedOnACanvasOfTheControlsIndex) {
+TEST(GifDecode, TheCanvasStartsAsTheControlsIndexAndFramesComposeOnIt) {
     CxImage img;
-    ASSERT_TRUE(DecodeGif(GifBuilder()
-                              .Header(6, 5, 4)
-                              .Control(0, 2)
-                              .Image(1, 1, 3, 2, {0, 1, 2, 3, 3, 1}, 2)
-                              .Trailer()
-                              .bytes,
-                          img));
-    ASSERT_EQ(img.GetWidth(), 6u);
-    ASSERT_EQ(img.GetHeight(), 5u);
+    ASSERT_TRUE(DecodeBytes(GifBuilder()
+                                .Header(6, 4, 4)
+                                .Control(0, 2)
+                                .Image(1, 1, 3, 2, {0, 1, 2, 3, 3, 1}, 2)
+                                .Trailer(),
+                            FORMAT_GIF, img));
     EXPECT_EQ(img.GetTransIndex(), 2);
     EXPECT_EQ(TopRow(img, 0), Filled(6, 2));
     EXPECT_EQ(TopRow(img, 1), (std::vector<int>{2, 0, 1, 2, 2, 2}));
     EXPECT_EQ(TopRow(img, 2), (std::vector<int>{2, 3, 3, 1, 2, 2}));
-    EXPECT_EQ(TopRow(img, 4), Filled(6, 2));
-
     // Without the transparency flag the index byte still fills the canvas.
-    ASSERT_TRUE(DecodeGif(GifBuilder()
-                              .Header(4, 2, 4)
-                              .Raw({0x21, 0xF9, 4, 0, 0, 0, 3, 0})
-                              .Image(0, 0, 1, 1, {1}, 2)
-                              .Trailer()
-                              .bytes,
-                          img));
-    EXPECT_EQ(img.GetTransIndex(), -1);
-    EXPECT_EQ(TopRow(img, 0), (std::vector<int>{1, 3, 3, 3}));
-    EXPECT_EQ(TopRow(img, 1), Filled(4, 3));
-}
-
-TEST(GifDecode, FramesComposeInOrderAndDisposalToBackgroundClearsTheCanvas) {
+    const Bytes flagless = GifBuilder()
+                               .Header(4, 1, 4)
+                               .Raw({0x21, 0xF9, 4, 0, 0, 0, 3, 0})
+                               .Image(0, 0, 1, 1, {1}, 2)
+                               .Trailer();
+    EXPECT_EQ(FrameRow(flagless), (std::vector<int>{1, 3, 3, 3}));
+    // Disposal 2 turns the whole canvas into the low byte of the first
+    // frame's transparent index (-1: 255, which a 4-bit canvas holds as 15).
     for (int colors : {4, 256}) {
         const Bytes file = GifBuilder()
                                .Header(4, 4, colors)
@@ -555,48 +488,29 @@ TEST(GifDecode, FramesComposeInOrderAndDisposalToBackgroundClearsTheCanvas) {
                                .Image(0, 0, 2, 2, Filled(4, 2), 2)
                                .Control(0)
                                .Image(3, 3, 1, 1, {3}, 2)
-                               .Trailer()
-                               .bytes;
-        CxImage img;
-        ASSERT_TRUE(DecodeGif(file, img, 0));
-        EXPECT_EQ(img.GetNumFrames(), 3);
-        EXPECT_EQ(TopRow(img, 0), Filled(4, 1));
-        ASSERT_TRUE(DecodeGif(file, img, 1));
-        EXPECT_EQ(TopRow(img, 0), (std::vector<int>{2, 2, 1, 1}));
-        EXPECT_EQ(TopRow(img, 3), Filled(4, 1));
-        // Frame 1 disposes to the background: the whole canvas becomes the
-        // low byte of the first frame's transparent index (-1: 255, which a
-        // 4-bit canvas holds as 15).
-        ASSERT_TRUE(DecodeGif(file, img, 2));
+                               .Trailer();
         const int background = colors == 4 ? 15 : 255;
-        EXPECT_EQ(TopRow(img, 0), Filled(4, background));
-        EXPECT_EQ(TopRow(img, 3), (std::vector<int>{background, background, background, 3}));
+        EXPECT_EQ(FrameRow(file, 0), Filled(4, 1));
+        EXPECT_EQ(FrameRow(file, 1), (std::vector<int>{2, 2, 1, 1}));
+        EXPECT_EQ(FrameRow(file, 2), Filled(4, background));
+        EXPECT_EQ(FrameRow(file, 2, 3), (std::vector<int>{background, background, background, 3}));
     }
 }
 
-TEST(GifDecode, AnApplicationExtensionOfAnyNameSetsTheLoopCount) {
+TEST(GifDecode, MetadataAndTheLoopExtensionOfAnyName) {
     CxImageGIF gif;
-    ASSERT_TRUE(DecodeWith(gif, GifBuilder()
-                                    .Header(1, 1, 2)
-                                    .Loop(7, "ANIMEXTS1.0")
-                                    .Image(0, 0, 1, 1, {1}, 2)
-                                    .Trailer()
-                                    .bytes));
-    EXPECT_EQ(gif.GetLoops(), 7);
-}
-
-TEST(GifDecode, MetadataOfTheFileIsRead) {
-    CxImageGIF gif;
-    ASSERT_TRUE(DecodeWith(gif, GifBuilder()
-                                    .Header(2, 1, 4)
-                                    .Comment("hello")
-                                    .Control(3, 1, 77)
-                                    .Image(0, 0, 2, 1, {1, 2}, 2)
-                                    .Trailer()
-                                    .bytes));
+    ASSERT_TRUE(DecodeWith(GifBuilder()
+                               .Header(2, 1, 4)
+                               .Loop(7, "ANIMEXTS1.0")
+                               .Comment("hello")
+                               .Control(3, 1, 77)
+                               .Image(0, 0, 2, 1, {1, 2}, 2)
+                               .Trailer(),
+                           gif));
     char comment[256];
     gif.GetComment(comment);
     EXPECT_STREQ(comment, "hello");
+    EXPECT_EQ(gif.GetLoops(), 7);
     EXPECT_EQ(gif.GetDisposalMethod(), 3);
     EXPECT_EQ(gif.GetFrameDelay(), 77u);
     EXPECT_EQ(gif.GetTransIndex(), 1);
@@ -611,117 +525,54 @@ TEST(GifDecode, TrueColourMosaicIsReassembled) {
                            .Image(0, 0, 3, 2, {0, 1, 2, 3, 2, 1}, 2, 4)
                            .Image(3, 0, 2, 2, {3, 3, 0, 0}, 2, 4)
                            .Image(0, 2, 5, 2, {1, 1, 1, 1, 1, 2, 2, 2, 2, 2}, 2, 4)
-                           .Trailer()
-                           .bytes;
+                           .Trailer();
     CxImage img;
-    ASSERT_TRUE(DecodeGif(file, img, 0));
+    ASSERT_TRUE(DecodeBytes(file, FORMAT_GIF, img));
     EXPECT_EQ(img.GetBpp(), 24);
-    EXPECT_EQ(img.GetNumFrames(), 3);
     const int expected[4][5] = {{0, 1, 2, 3, 3}, {3, 2, 1, 0, 0}, {1, 1, 1, 1, 1}, {2, 2, 2, 2, 2}};
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 5; ++x) {
-            const RGBQUAD got = img.GetPixelColor(x, 3 - y, false);
-            const RGBQUAD want = LocalColor(expected[y][x]);
-            EXPECT_TRUE(got.rgbRed == want.rgbRed && got.rgbGreen == want.rgbGreen &&
-                        got.rgbBlue == want.rgbBlue)
-                << x << "," << y;
-        }
-    }
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(img.GetPixelColor(i % 5, 3 - i / 5, false), LocalColor(expected[i / 5][i % 5]))
+            << i;
 }
 
 TEST(GifDecode, InterlacedRowsLandWhereTheyBelong) {
-    // An interlaced 10-row image stores rows 0, 8, 4, 2, 6, 1, 3, 5, 7, 9.
     for (int height = 1; height <= 20; ++height) {
         std::vector<int> pixels;
         for (int r = 0; r < height; ++r)
             pixels.insert(pixels.end(), {r % 16, (r * 7) % 16});
         CxImage img;
-        ASSERT_TRUE(DecodeGif(
+        ASSERT_TRUE(DecodeBytes(
             GifBuilder().Header(2, height, 16).Image(0, 0, 2, height, pixels, 4, 0, true).bytes,
-            img));
+            FORMAT_GIF, img));
         for (int r = 0; r < height; ++r)
             ASSERT_EQ(TopRow(img, r), (std::vector<int>{r % 16, (r * 7) % 16})) << height;
     }
 }
 
-TEST(GifDecode, CountsOnlyFramesInsideTheScreenAndRefusesFramesOutOfRange) {
-    const Bytes file = GifBuilder()
-                           .Header(4, 4, 4)
-                           .Image(0, 0, 4, 4, Filled(16, 1), 2)
-                           .Image(2, 0, 3, 1, {3, 3, 3}, 2)
-                           .Image(0, 0, 1, 1, {2}, 2)
-                           .Trailer()
-                           .bytes;
+TEST(GifDecode, FramesInsideTheScreenTablesAndTransparencyPerFrame) {
+    // The frame outside the screen is neither counted nor drawn.
+    const Bytes outside = GifBuilder()
+                              .Header(4, 1, 4)
+                              .Image(0, 0, 4, 1, Filled(4, 1), 2)
+                              .Image(2, 0, 3, 1, {3, 3, 3}, 2)
+                              .Image(0, 0, 1, 1, {2}, 2)
+                              .Trailer();
     CxImage img;
-    ASSERT_TRUE(DecodeGif(file, img, 1));
+    ASSERT_TRUE(DecodeBytes(outside, FORMAT_GIF, img, 1));
     EXPECT_EQ(img.GetNumFrames(), 2);
     EXPECT_EQ(TopRow(img, 0), (std::vector<int>{2, 1, 1, 1}));
-    EXPECT_FALSE(DecodeGif(file, img, 2));
-    EXPECT_FALSE(DecodeGif(file, img, -1));
-}
-
-TEST(GifDecode, LocalTablesGovernTheirOwnFrame) {
-    const Bytes file = GifBuilder()
-                           .Header(2, 1, 2)
-                           .Image(0, 0, 2, 1, {0, 1}, 2, 4)
-                           .Image(0, 0, 2, 1, {1, 0}, 2)
-                           .Trailer()
-                           .bytes;
-    CxImage img;
-    ASSERT_TRUE(DecodeGif(file, img, 0));
-    RGBQUAD c = img.GetPaletteColor(1);
-    EXPECT_EQ(c.rgbRed, LocalColor(1).rgbRed);
-    ASSERT_TRUE(DecodeGif(file, img, 1));
-    c = img.GetPaletteColor(1);
-    EXPECT_EQ(c.rgbRed, GlobalColor(1).rgbRed);
-}
-
-TEST(GifDecode, AZeroLengthCommentEndsTheScan) {
-    // Before any image nothing is decoded; after the first, that frame stands.
-    CxImage img;
-    EXPECT_FALSE(DecodeGif(
-        GifBuilder().Header(1, 1, 2).Comment("").Image(0, 0, 1, 1, {1}, 2).Trailer().bytes, img));
-    const Bytes file = GifBuilder()
-                           .Header(1, 1, 2)
-                           .Image(0, 0, 1, 1, {1}, 2)
-                           .Comment("")
-                           .Image(0, 0, 1, 1, {0}, 2)
-                           .Trailer()
-                           .bytes;
-    ASSERT_TRUE(DecodeGif(file, img, 1));
-    EXPECT_EQ(img.GetNumFrames(), 2);
-    EXPECT_EQ(TopRow(img, 0), std::vector<int>{1});
-}
-
-// ---- Where the decoder does better than a literal reading ------------------
-
-TEST(GifDecode, DataThatDoesNotStartWithAClearCode) {
-    // Literal 1, then code 6 (the first free one, so "1" plus its first
-    // character), then the end code: 1, 1, 1.
-    const Bytes data = Concat({2}, PackCodes({{1, 3}, {6, 3}, {5, 3}}));
-    CxImage img;
-    ASSERT_TRUE(DecodeGif(
-        GifBuilder().Header(3, 1, 4).Descriptor(0, 0, 3, 1, 0).Raw(data).Trailer().bytes, img));
-    EXPECT_EQ(TopRow(img, 0), (std::vector<int>{1, 1, 1}));
-}
-
-TEST(GifDecode, ALaterFrameWithALargerTableIsNotCutToTheFirstFramesDepth) {
-    std::vector<int> big;
-    for (int i = 0; i < 8; ++i)
-        big.push_back(i * 2 + 1);
-    const Bytes file = GifBuilder()
-                           .Header(8, 1, 2)
-                           .Image(0, 0, 8, 1, {0, 1, 0, 1, 0, 1, 0, 1}, 2)
-                           .Image(0, 0, 8, 1, big, 4, 16)
-                           .Trailer()
-                           .bytes;
-    CxImage img;
-    ASSERT_TRUE(DecodeGif(file, img, 1));
-    EXPECT_EQ(img.GetBpp(), 4);
-    EXPECT_EQ(TopRow(img, 0), big);
-}
-
-TEST(GifDecode, TransparencyBelongsToTheFrameItsControlPrecedes) {
+    EXPECT_EQ(FrameRow(outside, 2), std::vector<int>{-1});
+    EXPECT_EQ(FrameRow(outside, -1), std::vector<int>{-1});
+    // A local table governs its own frame only.
+    const Bytes tables = GifBuilder()
+                             .Header(2, 1, 2)
+                             .Image(0, 0, 2, 1, {0, 1}, 2, 4)
+                             .Image(0, 0, 2, 1, {1, 0}, 2)
+                             .Trailer();
+    ASSERT_TRUE(DecodeBytes(tables, FORMAT_GIF, img, 0));
+    EXPECT_EQ(img.GetPaletteColor(1).rgbRed, LocalColor(1).rgbRed);
+    ASSERT_TRUE(DecodeBytes(tables, FORMAT_GIF, img, 1));
+    EXPECT_EQ(img.GetPaletteColor(1).rgbRed, GlobalColor(1).rgbRed);
     // A later frame's transparent index does not make the first frame's
     // pixels transparent, and a control without the flag clears it.
     const Bytes file = GifBuilder()
@@ -731,58 +582,229 @@ TEST(GifDecode, TransparencyBelongsToTheFrameItsControlPrecedes) {
                            .Image(0, 0, 3, 1, {3, 2, 3}, 2)
                            .Control(0)
                            .Image(0, 0, 3, 1, {2, 2, 1}, 2)
-                           .Trailer()
-                           .bytes;
-    CxImage img;
-    ASSERT_TRUE(DecodeGif(file, img, 0));
-    EXPECT_EQ(img.GetTransIndex(), -1);
-    EXPECT_EQ(TopRow(img, 0), (std::vector<int>{2, 1, 2}));
-    ASSERT_TRUE(DecodeGif(file, img, 1));
-    EXPECT_EQ(TopRow(img, 0), (std::vector<int>{3, 1, 3}));
-    ASSERT_TRUE(DecodeGif(file, img, 2));
-    EXPECT_EQ(TopRow(img, 0), (std::vector<int>{2, 2, 1}));
-}
-
-TEST(GifDecode, ReusingAnImageForgetsItsOldTransparency) {
-    CxImage img;
-    ASSERT_TRUE(DecodeGif(
-        GifBuilder().Header(1, 1, 4).Control(0, 2).Image(0, 0, 1, 1, {1}, 2).Trailer().bytes, img));
-    EXPECT_EQ(img.GetTransIndex(), 2);
+                           .Trailer();
+    CxImage first;
+    ASSERT_TRUE(DecodeBytes(file, FORMAT_GIF, first));
+    EXPECT_EQ(first.GetTransIndex(), -1);
+    EXPECT_EQ(FrameRow(file, 1), (std::vector<int>{3, 1, 3}));
+    EXPECT_EQ(FrameRow(file, 2), (std::vector<int>{2, 2, 1}));
+    // Decoding into an image that had a transparent index forgets it.
     ASSERT_TRUE(
-        DecodeGif(GifBuilder().Header(1, 1, 4).Image(0, 0, 1, 1, {2}, 2).Trailer().bytes, img));
+        DecodeBytes(GifBuilder().Header(1, 1, 4).Control(0, 2).Image(0, 0, 1, 1, {1}, 2).Trailer(),
+                    FORMAT_GIF, img));
+    EXPECT_EQ(img.GetTransIndex(), 2);
+    ASSERT_TRUE(DecodeBytes(GifBuilder().Header(1, 1, 4).Image(0, 0, 1, 1, {2}, 2).Trailer(),
+                            FORMAT_GIF, img));
     EXPECT_EQ(img.GetTransIndex(), -1);
 }
 
-TEST(GifDecode, ImageDataEndsAtItsTerminatorWhereverTheEndCodeIs) {
-    // Frame 0 has no end code (its data just stops at the terminator); frame
-    // 1 has sub-blocks after its end code. Neither hides the next frame.
-    const Bytes noEnd = {2, 2, 0x04 | (1 << 3), 0x00 | 0x00, 0}; // clear, 1, 0 (3 bits each)
-    Bytes extra = LiteralLzw({3}, 2);
-    extra.pop_back();                              // drop the terminator
-    extra.insert(extra.end(), {2, 0xAA, 0x55, 0}); // a stray sub-block after the end code
+TEST(GifDecode, StreamsOtherWritersProduce) {
+    // Data that does not start with a clear code: literal 1, then code 6
+    // (the first free one: "1" plus its first character), then the end.
+    EXPECT_EQ(FrameRow(GifBuilder()
+                           .Header(3, 1, 4)
+                           .Descriptor(0, 0, 3, 1, 0)
+                           .Raw(Concat({2}, PackCodes({{1, 3}, {6, 3}, {5, 3}})))
+                           .Trailer()),
+              (std::vector<int>{1, 1, 1}));
+    // A later frame with a larger table is not cut to the first frame's depth.
+    const std::vector<int> odd = {1, 3, 5, 7, 9, 11, 13, 15};
+    CxImage img;
+    ASSERT_TRUE(DecodeBytes(GifBuilder()
+                                .Header(8, 1, 2)
+                                .Image(0, 0, 8, 1, {0, 1, 0, 1, 0, 1, 0, 1}, 2)
+                                .Image(0, 0, 8, 1, odd, 4, 16)
+                                .Trailer(),
+                            FORMAT_GIF, img, 1));
+    EXPECT_EQ(img.GetBpp(), 4);
+    EXPECT_EQ(TopRow(img, 0), odd);
+    // A zero-length comment ends the scan: before any image nothing is
+    // decoded; after the first, that frame stands.
+    EXPECT_EQ(
+        FrameRow(GifBuilder().Header(1, 1, 2).Comment("").Image(0, 0, 1, 1, {1}, 2).Trailer()),
+        std::vector<int>{-1});
+    const Bytes comment = GifBuilder()
+                              .Header(1, 1, 2)
+                              .Image(0, 0, 1, 1, {1}, 2)
+                              .Comment("")
+                              .Image(0, 0, 1, 1, {0}, 2)
+                              .Trailer();
+    EXPECT_EQ(FrameRow(comment, 1), std::vector<int>{1});
+    // An application extension without data does not swallow the next block.
+    const Bytes app = {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0};
+    EXPECT_EQ(FrameRow(GifBuilder().Header(1, 1, 2).Raw(app).Image(0, 0, 1, 1, {1}, 2).Trailer()),
+              std::vector<int>{1});
+}
+
+// ---- Damage -------------------------------------------------------------------
+
+namespace {
+
+// A damaged image followed by a 2 x 1 image of indices {2, 1}: the last
+// frame must decode to that image.
+void ExpectRecovered(const Bytes& damaged, const char* what, int width = 2, int height = 1) {
     const Bytes file = GifBuilder()
                            .Header(2, 1, 4)
-                           .Descriptor(0, 0, 2, 1, 0)
-                           .Raw(noEnd)
-                           .Descriptor(1, 0, 1, 1, 0)
-                           .Raw(extra)
+                           .Descriptor(0, 0, width, height, 0)
+                           .Raw(damaged)
                            .Control(0)
-                           .Image(0, 0, 1, 1, {2}, 2)
-                           .Trailer()
-                           .bytes;
-    CxImage img;
-    ASSERT_TRUE(DecodeGif(file, img, 2));
-    EXPECT_EQ(img.GetNumFrames(), 3);
-    EXPECT_EQ(TopRow(img, 0), (std::vector<int>{2, 3}));
+                           .Image(0, 0, 2, 1, {2, 1}, 2)
+                           .Trailer();
+    CxImage probe;
+    ASSERT_TRUE(DecodeBytes(file, FORMAT_GIF, probe)) << what;
+    EXPECT_EQ(FrameRow(file, probe.GetNumFrames() - 1), (std::vector<int>{2, 1})) << what;
 }
 
-TEST(GifDecode, AnApplicationExtensionWithoutDataDoesNotSwallowTheNextBlock) {
-    Bytes app = {0x21, 0xFF, 11};
-    const std::string name = "NETSCAPE2.0";
-    app.insert(app.end(), name.begin(), name.end());
-    app.push_back(0);
+} // namespace
+
+TEST(GifHostile, DamagedImagesAreSkipped) {
+    // Clear, 0, then 7 while the next free code is 6: beyond the table.
+    ExpectRecovered(Concat({2}, PackCodes({{4, 3}, {0, 3}, {7, 3}, {5, 3}})),
+                    "code beyond the table");
+    // The bad code 7 makes entry 7 its own prefix; code 7 then loops.
+    ExpectRecovered(
+        Concat({2}, PackCodes({{4, 3}, {0, 3}, {7, 3}, {6, 3}, {7, 4}, {7, 4}, {5, 4}})),
+        "looping prefix chain");
+    for (BYTE size : {0, 1, 10, 12, 255}) {
+        Bytes data = LiteralLzw({1, 1}, 2);
+        data[0] = size;
+        ExpectRecovered(data, "minimum code size");
+    }
+    ExpectRecovered({2, 0}, "no data");
+    ExpectRecovered(LiteralLzw(std::vector<int>(500, 3), 2), "too much data");
+    ExpectRecovered(LiteralLzw({1}, 2), "zero width", 0, 1);
+    ExpectRecovered(LiteralLzw({1}, 2), "zero height", 2, 0);
+    ExpectRecovered(LiteralLzw({1, 1, 1}, 2), "frame larger than the screen", 3, 1);
+    // Frame 0 has no end code; the next one has sub-blocks after its end code.
+    Bytes extra = LiteralLzw({3}, 2);
+    extra.insert(extra.end() - 1, {2, 0xAA, 0x55});
+    const Bytes ends = GifBuilder()
+                           .Header(2, 1, 4)
+                           .Descriptor(0, 0, 2, 1, 0)
+                           .Raw({2, 2, 0x0C, 0x00, 0})
+                           .Descriptor(1, 0, 1, 1, 0)
+                           .Raw(extra)
+                           .Image(0, 0, 1, 1, {2}, 2)
+                           .Trailer();
+    EXPECT_EQ(FrameRow(ends, 2), (std::vector<int>{2, 3}));
+    // A sub-block claiming more bytes than the file holds; no trailer.
+    EXPECT_EQ(
+        FrameRow(
+            GifBuilder().Header(2, 1, 4).Descriptor(0, 0, 2, 1, 0).Raw({2, 200, 0x0C, 0x0A}).bytes)
+            .size(),
+        2u);
+    EXPECT_EQ(FrameRow(GifBuilder().Header(2, 1, 4).Image(0, 0, 2, 1, {1, 3}, 2).bytes),
+              (std::vector<int>{1, 3}));
+}
+
+TEST(GifHostile, RowsTheDataDoesNotSupplyHoldTheCanvas) {
+    // 4 rows of index 1, data for one and a half: the rest is the canvas,
+    // filled with the control's index byte (3), never stale memory.
+    const Bytes file = GifBuilder()
+                           .Header(4, 4, 4)
+                           .Control(0, 3)
+                           .Descriptor(0, 0, 4, 4, 0)
+                           .Raw(LiteralLzw(Filled(6, 1), 2))
+                           .Trailer();
+    EXPECT_EQ(FrameRow(file, 0, 0), Filled(4, 1));
+    EXPECT_EQ(FrameRow(file, 0, 1), (std::vector<int>{1, 1, 3, 3}));
+    EXPECT_EQ(FrameRow(file, 0, 3), Filled(4, 3));
+}
+
+TEST(GifHostile, ThousandsOfTinyFramesAndLongDataStayLinear) {
+    // 20000 one-pixel frames on a 3000 x 3000 screen, each disposed to the
+    // background: copying or clearing the screen per frame would cost
+    // hundreds of gigabytes of memory traffic.
+    constexpr int kFrames = 20000;
+    GifBuilder b;
+    b.Header(3000, 3000, 4);
+    for (int i = 0; i < kFrames; ++i)
+        b.Control(2).Image(i % 3000, (i / 3000) * 7, 1, 1, {1 + i % 3}, 2);
+    const auto start = std::chrono::steady_clock::now();
     CxImage img;
-    ASSERT_TRUE(DecodeGif(
-        GifBuilder().Header(1, 1, 2).Raw(app).Image(0, 0, 1, 1, {1}, 2).Trailer().bytes, img));
-    EXPECT_EQ(TopRow(img, 0), std::vector<int>{1});
+    ASSERT_TRUE(DecodeBytes(b.Trailer(), FORMAT_GIF, img, kFrames - 1));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+              30.0);
+    EXPECT_EQ(img.GetNumFrames(), kFrames);
+    // Only the last frame shows; everything else is the background (15).
+    const LONG lastX = (kFrames - 1) % 3000, lastY = 2999 - ((kFrames - 1) / 3000) * 7;
+    EXPECT_EQ(img.GetPixelIndex(lastX, lastY), 1 + (kFrames - 1) % 3);
+    EXPECT_EQ(img.GetPixelIndex(lastX - 1, lastY), 15);
+    // 1 x 1 frames, plain and interlaced, each followed by 300 KB of codes.
+    for (int flags : {0, 0x40}) {
+        const Bytes file = GifBuilder()
+                               .Header(2, 1, 4)
+                               .Descriptor(0, 0, 1, 1, flags)
+                               .Raw(LiteralLzw(std::vector<int>(800000, 2), 2))
+                               .Image(0, 0, 2, 1, {2, 1}, 2)
+                               .Trailer();
+        EXPECT_EQ(FrameRow(file, 1), (std::vector<int>{2, 1})) << flags;
+    }
+}
+
+// ---- Files other programs write ---------------------------------------------
+
+TEST(GifRealFiles, ImageMagickFilesDecodeAlike) {
+    if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+    const std::string dir = testsupport::TempFile("im_"), pal = dir + "pal.gif",
+                      palt = dir + "palt.gif";
+    ASSERT_TRUE(MagickWrite("xc:white xc:red xc:blue xc:lime +append", pal));
+    ASSERT_TRUE(MagickWrite("xc:none xc:red xc:blue xc:lime +append", palt));
+    // Recipes and how many leading frames our rules share with ImageMagick's.
+    const std::pair<std::string, int> recipes[] = {
+        {"-size 61x47 gradient:red-blue -colors 200 -interlace GIF", 1},
+        {"-size 33x21 gradient:red-blue -colors 4", 1},
+        {"-size 35x19 gradient:yellow-navy -colors 16", 1},
+        {"-size 17x9 pattern:checkerboard", 1},
+        {"-size 40x30 xc:none -fill red -draw 'circle 20,15 20,5'", 1},
+        {"-size 40x30 xc:none -fill red -draw 'rectangle 5,5 12,9' -trim", 1},
+        {"-dispose none -size 50x40 xc:white -page +5+5 -size 20x10 xc:red -page +20+20 -size "
+         "15x15 xc:blue -page +30+2 -size 8x30 xc:lime -remap " +
+             pal + " -loop 0",
+         4},
+        {"-dispose none -size 30x30 xc:none -fill red -draw 'circle 15,15 15,5' -page +5+5 "
+         "-size 10x10 xc:blue -remap " +
+             palt,
+         1},
+        {"-dispose none -size 50x40 xc:white -dispose background -page +5+5 -size 20x10 xc:red "
+         "-dispose previous -page +20+20 -size 15x15 xc:blue -dispose undefined -page +0+0 -size "
+         "10x10 xc:green -dispose none -page +3+3 -size 5x5 xc:red -loop 0",
+         1},
+        {"-size 20x20 gradient:red-yellow -size 20x20 gradient:blue-green -size 20x20 "
+         "gradient:white-black -loop 0",
+         1},
+    };
+    int compared = 0;
+    for (const auto& [recipe, agreeing] : recipes) {
+        const std::string path = dir + "file.gif";
+        ASSERT_TRUE(MagickWrite(recipe, path)) << recipe;
+        for (int k = 0; k < agreeing; ++k) {
+            CxImage ours;
+            ASSERT_TRUE(ours.Load(path.c_str(), FORMAT_GIF)) << recipe;
+            ours.SetFrame(k);
+            ASSERT_TRUE(ours.Load(path.c_str(), FORMAT_GIF)) << recipe;
+            const auto magick = testsupport::MagickDecode(path, k);
+            ASSERT_TRUE(magick);
+            EXPECT_EQ(Differences(ours, *magick), 0) << recipe << " frame " << k;
+            ++compared;
+        }
+    }
+    std::printf("[ ImageMagick files ] %zu files, %d frames compared\n", std::size(recipes),
+                compared);
+}
+
+TEST(GifRealFiles, DecodedFilesSurviveOurEncoderWithEveryCoder) {
+    const std::string corpus = testsupport::CorpusDir();
+    if (corpus.empty()) GTEST_SKIP() << "the corpus is absent";
+    for (const char* rel : {"gif/giflib/treescap-interlaced.gif", "gif/pillow/transparent.gif",
+                            "gif/giflib/porsche.gif", "gif/wuffs/muybridge.gif"}) {
+        CxImage first;
+        ASSERT_TRUE(first.Load((corpus + "/" + rel).c_str(), FORMAT_GIF)) << rel;
+        for (int option : {kLzw, kUncompressed, kRunLength}) {
+            CxImage again;
+            ASSERT_TRUE(DecodeBytes(EncodeGif(first, option), FORMAT_GIF, again)) << rel;
+            EXPECT_EQ(again.GetTransIndex(), first.GetTransIndex()) << rel;
+            EXPECT_EQ(testsupport::ToRgb8(again), testsupport::ToRgb8(first)) << rel;
+        }
+    }
 }
