@@ -7,6 +7,24 @@
 
 namespace codectest {
 
+namespace {
+
+std::uint32_t Get32(const Bytes& f, std::size_t at) {
+    return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | std::uint32_t{f[at + 3]} << 24;
+}
+
+int FieldWidth(std::uint32_t mask) {
+    return mask ? 32 - __builtin_clz(mask) - __builtin_ctz(mask) : 8;
+}
+
+bool ChannelAgrees(int ours, int theirs, int bits, int slack) {
+    if (bits >= 8) return std::abs(ours - theirs) <= slack;
+    const int low = (1 << (8 - bits)) - 1;
+    return (ours & low) == 0 && (ours & ~low) == (theirs & ~low);
+}
+
+} // namespace
+
 Bytes Concat(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -70,23 +88,18 @@ CxImage MakePicture(DWORD width, DWORD height, DWORD bpp, bool alpha) {
     const DWORD colours = img.GetNumColors();
     for (DWORD i = 0; i < colours; ++i)
         img.SetPaletteColor(BYTE(i), BYTE(i * 37 + 11), BYTE(255 - i * 13), BYTE(i * 101 + 3));
-    if (bpp == 1) {
-        img.SetPaletteColor(0, RGB(0, 0, 0));
-        img.SetPaletteColor(1, RGB(255, 255, 255));
-    }
+    if (bpp == 1) img.SetGrayPalette();
     if (alpha) img.AlphaCreate();
-    for (LONG y = 0; y < static_cast<LONG>(height); ++y) {
-        for (LONG x = 0; x < static_cast<LONG>(width); ++x) {
-            std::uint32_t v = static_cast<std::uint32_t>(x) * 2654435761u ^
-                              static_cast<std::uint32_t>(y + 1) * 2246822519u;
-            v ^= v >> 15;
-            if (colours) {
-                img.SetPixelIndex(x, y, BYTE(v % colours));
-            } else {
-                img.SetPixelColor(x, y, RGB(BYTE(v), BYTE(v >> 8), BYTE(v >> 16)));
-            }
-            if (alpha) img.AlphaSet(x, y, BYTE(x * 37 + y * 11));
+    for (LONG i = 0; i < LONG(width * height); ++i) {
+        const LONG x = i % LONG(width), y = i / LONG(width);
+        std::uint32_t v = std::uint32_t(x) * 2654435761u ^ std::uint32_t(y + 1) * 2246822519u;
+        v ^= v >> 15;
+        if (colours) {
+            img.SetPixelIndex(x, y, BYTE(v % colours));
+        } else {
+            img.SetPixelColor(x, y, RGB(BYTE(v), BYTE(v >> 8), BYTE(v >> 16)));
         }
+        if (alpha) img.AlphaSet(x, y, BYTE(x * 37 + y * 11));
     }
     return img;
 }
@@ -98,50 +111,25 @@ bool IsTransparent(const CxImage& img, LONG x, LONG y) {
     return img.GetPixelColor(x, y, false) == img.GetTransColor();
 }
 
-namespace {
-
-bool ChannelAgrees(int ours, int theirs, int bits, int slack) {
-    if (bits >= 8) return std::abs(ours - theirs) <= slack;
-    const int low = (1 << (8 - bits)) - 1;
-    return (ours & low) == 0 && (ours & ~low) == (theirs & ~low);
-}
-
-} // namespace
-
 long Differences(const CxImage& img, const testsupport::Decoded& theirs, const Rule& rule) {
-    const LONG width = static_cast<LONG>(img.GetWidth());
-    const LONG height = static_cast<LONG>(img.GetHeight());
+    const LONG width = LONG(img.GetWidth()), height = LONG(img.GetHeight());
     if (width != theirs.width || height != theirs.height) return -1;
     long differences = 0;
-    for (LONG row = 0; row < height; ++row) {
-        for (LONG x = 0; x < width; ++x) {
-            const BYTE* m = &theirs.rgba[4 * (static_cast<std::size_t>(row) * width + x)];
-            const LONG y = height - 1 - row;
-            const RGBQUAD c = img.GetPixelColor(x, y, true);
-            const bool transparent = !rule.colourOnly && IsTransparent(img, x, y);
-            if (rule.colourOnly ? m[3] == 0 : transparent && m[3] == 0) continue;
-            const BYTE ours[3] = {c.rgbRed, c.rgbGreen, c.rgbBlue};
-            bool same = transparent == (m[3] == 0);
-            if (!rule.colourOnly && img.AlphaIsValid()) same = same && c.rgbReserved == m[3];
-            for (int i = 0; i < 3; ++i)
-                same = same && ChannelAgrees(ours[i], m[i], rule.bits[i], rule.slack);
-            differences += !same;
-        }
+    for (LONG i = 0; i < width * height; ++i) {
+        const BYTE* m = &theirs.rgba[4 * std::size_t(i)];
+        const LONG x = i % width, y = height - 1 - i / width;
+        const RGBQUAD c = img.GetPixelColor(x, y, true);
+        const bool transparent = !rule.colourOnly && IsTransparent(img, x, y);
+        if (rule.colourOnly ? m[3] == 0 : transparent && m[3] == 0) continue;
+        bool same = transparent == (m[3] == 0) &&
+                    (rule.colourOnly || !img.AlphaIsValid() || c.rgbReserved == m[3]);
+        const BYTE ours[3] = {c.rgbRed, c.rgbGreen, c.rgbBlue};
+        for (int k = 0; k < 3; ++k)
+            same = same && ChannelAgrees(ours[k], m[k], rule.bits[k], rule.slack);
+        differences += !same;
     }
     return differences;
 }
-
-namespace {
-
-std::uint32_t Get32(const Bytes& f, std::size_t at) {
-    return f[at] | f[at + 1] << 8 | f[at + 2] << 16 | std::uint32_t{f[at + 3]} << 24;
-}
-
-int FieldWidth(std::uint32_t mask) {
-    return mask ? 32 - __builtin_clz(mask) - __builtin_ctz(mask) : 8;
-}
-
-} // namespace
 
 Rule RuleFor(const Bytes& f, DWORD format) {
     Rule rule;

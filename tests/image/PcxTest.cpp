@@ -160,15 +160,3 @@ TEST(Pcx, DecoderMessages) {
     EXPECT_FALSE(DecodeWith(Concat(Header(2, 1, 8, 3, 2), Bytes(6, 0)), cancelled));
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 }
-
-TEST(Pcx, ImageMagickFilesDecodeAlike) {
-    if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
-    for (const char* arguments : {
-             "rose:",
-             "rose: -resize 37x23!",
-             "rose: -colors 16 -type palette",
-             "rose: -resize 37x23! -type palette",
-             "rose: -alpha set -channel A -fx i/w +channel",
-         })
-        EXPECT_EQ(MagickFileDifferences(arguments, ".pcx", FORMAT_PCX), 0) << arguments;
-}

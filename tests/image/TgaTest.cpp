@@ -130,20 +130,3 @@ TEST(Tga, EncoderScalesAlphaByAlphaMax) {
         EXPECT_EQ(out[18 + 7], 100 * alphaMax / 255);
     }
 }
-
-TEST(Tga, ImageMagickFilesDecodeAlike) {
-    if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
-    for (const char* arguments : {
-             "rose: -compress RLE",
-             "rose: -compress RLE -orient TopLeft",
-             "rose: -alpha set -channel A -fx i/w +channel -compress RLE",
-             "rose: -alpha set -channel A -fx j/h +channel -orient TopLeft",
-             "rose: -type palette -compress RLE",
-             "rose: -colorspace gray -compress RLE",
-             "rose: -colorspace gray",
-         })
-        EXPECT_EQ(MagickFileDifferences(arguments, ".tga", FORMAT_TGA), 0) << arguments;
-    // 15/16-bit channels are v << 3; ImageMagick also fills the low bits.
-    for (const char* arguments : {"rose: -compress RLE -depth 5", "rose: -depth 5 -orient TopLeft"})
-        EXPECT_EQ(MagickFileDifferences(arguments, ".tga", FORMAT_TGA), 0) << arguments;
-}

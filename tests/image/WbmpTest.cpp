@@ -57,9 +57,3 @@ TEST(Wbmp, BadHeaders) {
     for (const auto& [file, message] : cases)
         EXPECT_EQ(DecodeError<CxImageMonoWbmp>(file), message) << file.size();
 }
-
-TEST(Wbmp, ImageMagickFilesDecodeAlike) {
-    if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
-    for (const char* source : {"-size 300x200 pattern:checkerboard", "rose: -monochrome"})
-        EXPECT_EQ(MagickFileDifferences(source, ".wbmp", FORMAT_WBMP), 0) << source;
-}

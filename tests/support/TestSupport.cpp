@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -27,14 +26,10 @@ std::string CorpusDir() {
 std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
     std::vector<std::vector<std::string>> rows;
     std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> cells;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, '\t'))
-            cells.push_back(cell);
-        rows.push_back(cells);
+    for (std::string line, cell; std::getline(in, line);) {
+        std::stringstream cells(line);
+        for (rows.emplace_back(); std::getline(cells, cell, '\t');)
+            rows.back().push_back(cell);
     }
     return rows;
 }
@@ -42,18 +37,11 @@ std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
 const std::map<std::string, OracleRow>& Oracle() {
     static const std::map<std::string, OracleRow> rows = [] {
         std::map<std::string, OracleRow> table;
-        const std::string dir = CorpusDir();
-        if (dir.empty()) return table;
-        const auto lines = ReadTsv(dir + "/ORACLE.tsv");
-        if (lines.empty()) return table;
-        const std::vector<std::string>& names = lines.front();
+        const auto lines =
+            CorpusDir().empty() ? decltype(ReadTsv("")){} : ReadTsv(CorpusDir() + "/ORACLE.tsv");
         for (std::size_t r = 1; r < lines.size(); ++r) {
-            const std::vector<std::string>& cells = lines[r];
-            if (cells.empty()) continue;
-            OracleRow row;
-            for (std::size_t i = 0; i < names.size(); ++i)
-                row[names[i]] = i < cells.size() ? cells[i] : "";
-            table[cells[0]] = row;
+            for (std::size_t i = 0; !lines[r].empty() && i < lines[0].size(); ++i)
+                table[lines[r][0]][lines[0][i]] = i < lines[r].size() ? lines[r][i] : "";
         }
         return table;
     }();
@@ -117,15 +105,10 @@ namespace {
 
 std::vector<std::uint8_t> Dump(const CxImage& img, bool withAlpha) {
     std::vector<std::uint8_t> out;
-    const LONG w = static_cast<LONG>(img.GetWidth()), h = static_cast<LONG>(img.GetHeight());
-    if (!img.IsValid()) return out;
-    out.reserve(static_cast<std::size_t>(w) * h * (withAlpha ? 4 : 3));
-    for (LONG row = h - 1; row >= 0; --row) {
-        for (LONG x = 0; x < w; ++x) {
+    for (LONG row = LONG(img.GetHeight()) - 1; img.IsValid() && row >= 0; --row) {
+        for (LONG x = 0; x < LONG(img.GetWidth()); ++x) {
             const RGBQUAD c = img.GetPixelColor(x, row, true);
-            out.push_back(c.rgbRed);
-            out.push_back(c.rgbGreen);
-            out.push_back(c.rgbBlue);
+            out.insert(out.end(), {c.rgbRed, c.rgbGreen, c.rgbBlue});
             if (withAlpha) out.push_back(img.AlphaIsValid() ? c.rgbReserved : 255);
         }
     }
@@ -169,15 +152,12 @@ std::optional<Decoded> MagickDecode(const std::string& path, int frame) {
     // Read the size line on its own: scanf's "\n" would also swallow pixel
     // bytes that happen to look like white space.
     char line[64];
-    if (!std::fgets(line, sizeof line, p) || std::sscanf(line, "%d %d", &d.width, &d.height) != 2) {
-        pclose(p);
-        return std::nullopt;
-    }
+    const bool sized =
+        std::fgets(line, sizeof line, p) && std::sscanf(line, "%d %d", &d.width, &d.height) == 2;
     std::uint8_t buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
         d.rgba.insert(d.rgba.end(), buf, buf + n);
-    if (pclose(p) != 0 || d.rgba.size() != static_cast<std::size_t>(d.width) * d.height * 4)
+    if (pclose(p) != 0 || !sized || d.rgba.size() != std::size_t(d.width) * d.height * 4)
         return std::nullopt;
     return d;
 }
