@@ -137,19 +137,17 @@ TEST(CodecRoundTrip, EncodersRefuseWhatTheirFormatCannotHold) {
         DWORD format, width, height, bpp;
         const char* message;
     };
-    const Refusal refusals[] = {
-        {FORMAT_GIF, 70000, 1, 1, "Image too large for GIF"},
-        {FORMAT_ICO, 256, 256, 24, "Can't save this image as icon"},
-        {FORMAT_ICO, 1, 256, 8, "Can't save this image as icon"},
-        {FORMAT_TGA, 2, 2, 1, "Bit depth must be 8 or 24"},
-        {FORMAT_TGA, 2, 2, 4, "Bit depth must be 8 or 24"},
-        {FORMAT_TGA, 65536, 1, 24, "Image too large for TGA"},
-        {FORMAT_PCX, 65535, 1, 8, "Image too large for PCX"},
-        {FORMAT_PCX, 65534, 1, 8, "<encoded>"},
-        {FORMAT_WBMP, 4, 4, 4, "Can't save this image as WBMP"},
-        {FORMAT_WBMP, 256, 1, 1, "Can't save this image as WBMP"},
-        {FORMAT_WBMP, 1, 256, 1, "Can't save this image as WBMP"},
-    };
+    const Refusal refusals[] = {{FORMAT_GIF, 70000, 1, 1, "Image too large for GIF"},
+                                {FORMAT_ICO, 256, 256, 24, "Can't save this image as icon"},
+                                {FORMAT_ICO, 1, 256, 8, "Can't save this image as icon"},
+                                {FORMAT_TGA, 2, 2, 1, "Bit depth must be 8 or 24"},
+                                {FORMAT_TGA, 2, 2, 4, "Bit depth must be 8 or 24"},
+                                {FORMAT_TGA, 65536, 1, 24, "Image too large for TGA"},
+                                {FORMAT_PCX, 65535, 1, 8, "Image too large for PCX"},
+                                {FORMAT_PCX, 65534, 1, 8, "<encoded>"},
+                                {FORMAT_WBMP, 4, 4, 4, "Can't save this image as WBMP"},
+                                {FORMAT_WBMP, 256, 1, 1, "Can't save this image as WBMP"},
+                                {FORMAT_WBMP, 1, 256, 1, "Can't save this image as WBMP"}};
     for (const Refusal& r : refusals) {
         CxImage img(r.width, r.height, r.bpp);
         EXPECT_EQ(EncodeError(img, r.format), r.message) << r.format << " " << r.width;
@@ -160,8 +158,7 @@ TEST(CodecRoundTrip, EncodersReportWritesThatFail) {
     const std::pair<DWORD, const char*> formats[] = {
         {FORMAT_BMP, "Can't write BMP file"},    {FORMAT_GIF, "Write Error in GIF file"},
         {FORMAT_ICO, "Can't write icon file"},   {FORMAT_TGA, "Can't write TGA file"},
-        {FORMAT_PCX, "cannot write PCX header"}, {FORMAT_WBMP, "Can't write WBMP file"},
-    };
+        {FORMAT_PCX, "cannot write PCX header"}, {FORMAT_WBMP, "Can't write WBMP file"}};
     for (const auto& [format, message] : formats) {
         CxImage img = MakePicture(9, 4, format == FORMAT_TGA ? 8 : 1);
         std::FILE* readOnly = std::fopen("/dev/null", "rb");

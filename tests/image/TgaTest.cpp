@@ -92,15 +92,9 @@ TEST(Tga, BadHeadersAndShortFiles) {
         // 65535 x 65535 from a few bytes: refused before any allocation.
         {Concat(Header(1, 0xFFFF, 0xFFFF, 8), {1, 2, 3}), "corrupted TGA"},
         // A row that starts at the end of the file.
-        {Concat(Header(11, 4, 3, 8), {0x83, 5, 0x83, 6}), "corrupted TGA"},
-    };
+        {Concat(Header(11, 4, 3, 8), {0x83, 5, 0x83, 6}), "corrupted TGA"}};
     for (const auto& [file, message] : cases)
         EXPECT_EQ(DecodeError<CxImageTGA>(file), message) << file.size();
-    CxImageTGA cancelled;
-    cancelled.SetEscape(1);
-    EXPECT_FALSE(DecodeWith(Concat(Header(2, 1, 1, 24), {1, 2, 3}), cancelled));
-    EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
-
     // The last row cut after its first pixel, and compressed packets that run
     // out in the last row: what is missing is black.
     CxImage img;
@@ -116,17 +110,12 @@ TEST(Tga, BadHeadersAndShortFiles) {
 
 TEST(Tga, EncoderScalesAlphaByAlphaMax) {
     // alphaMax has no setter; a subclass reaches the info record.
-    struct Limited : CxImage {
-        explicit Limited(BYTE alphaMax) : CxImage(2, 1, 24) { info.alphaMax = alphaMax; }
-    };
-    for (BYTE alphaMax : {255, 128}) {
-        Limited img(alphaMax);
-        img.AlphaCreate();
-        img.AlphaSet(1, 0, 100);
-        const Bytes out = EncodeBytes(img, FORMAT_TGA);
-        ASSERT_EQ(out.size(), 18u + 8);
-        EXPECT_EQ(out[16], 32);
-        EXPECT_EQ(out[18 + 3], alphaMax);
-        EXPECT_EQ(out[18 + 7], 100 * alphaMax / 255);
-    }
+    struct Half : CxImage {
+        Half() : CxImage(2, 1, 24) { info.alphaMax = 128; }
+    } img;
+    img.AlphaCreate();
+    img.AlphaSet(1, 0, 100);
+    const Bytes out = EncodeBytes(img, FORMAT_TGA);
+    ASSERT_EQ(out.size(), 18u + 8);
+    EXPECT_EQ((Bytes{out[16], out[21], out[25]}), (Bytes{32, 128, 100 * 128 / 255}));
 }

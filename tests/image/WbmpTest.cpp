@@ -52,8 +52,7 @@ TEST(Wbmp, BadHeaders) {
         {{0x00, 0x00, 0x88, 0x80, 0x80, 0x80, 0x00, 0x01}, "Corrupted WBMP"},
         // 2^21 x 2^21 pixels announced by a file of 3 data bytes: refused
         // before any allocation.
-        {{0x00, 0x00, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0x7F, 1, 2, 3}, "Corrupted WBMP"},
-    };
+        {{0x00, 0x00, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0x7F, 1, 2, 3}, "Corrupted WBMP"}};
     for (const auto& [file, message] : cases)
         EXPECT_EQ(DecodeError<CxImageMonoWbmp>(file), message) << file.size();
 }

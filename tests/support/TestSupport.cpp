@@ -60,41 +60,34 @@ std::vector<std::string> CorpusFiles(const std::string& folder) {
 }
 
 std::string Md5Hex(const std::vector<std::uint8_t>& bytes) {
-    static const int shifts[4][4] = {
+    static const int kShift[4][4] = {
         {7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
     static const int kStep[4] = {1, 5, 3, 7}, kStart[4] = {0, 1, 5, 0}; // message word order
     std::vector<std::uint8_t> msg = bytes;
-    const std::uint64_t bitLength = static_cast<std::uint64_t>(bytes.size()) * 8;
     msg.push_back(0x80);
-    msg.resize((msg.size() + 8 + 63) / 64 * 64 - 8, 0);
+    msg.resize((msg.size() + 71) / 64 * 64 - 8, 0);
     for (int i = 0; i < 8; ++i)
-        msg.push_back(static_cast<std::uint8_t>(bitLength >> (8 * i)));
+        msg.push_back(std::uint8_t(std::uint64_t{bytes.size()} * 8 >> (8 * i)));
     std::uint32_t h[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
     for (std::size_t chunk = 0; chunk < msg.size(); chunk += 64) {
-        std::uint32_t v[4] = {h[0], h[1], h[2], h[3]}; // a, b, c, d
-        for (int i = 0; i < 64; ++i) {
-            const std::uint32_t b = v[1], c = v[2], d = v[3];
-            const int round = i / 16;
-            const std::uint32_t f = round == 0   ? (b & c) | (~b & d)
-                                    : round == 1 ? (d & b) | (~d & c)
-                                    : round == 2 ? b ^ c ^ d
-                                                 : c ^ (b | ~d);
-            const int g = (kStep[round] * i + kStart[round]) % 16;
-            const std::uint8_t* m = &msg[chunk + 4 * g];
-            const std::uint32_t k =
-                static_cast<std::uint32_t>(std::floor(std::fabs(std::sin(i + 1.0)) * 4294967296.0));
+        std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3];
+        for (int i = 0, r = 0; i < 64; r = ++i / 16) {
+            const std::uint32_t f = r == 0   ? (b & c) | (~b & d)
+                                    : r == 1 ? (d & b) | (~d & c)
+                                    : r == 2 ? b ^ c ^ d
+                                             : c ^ (b | ~d);
+            const std::uint8_t* m = &msg[chunk + 4 * ((kStep[r] * i + kStart[r]) % 16)];
             const std::uint32_t sum =
-                v[0] + f + k + (m[0] | m[1] << 8 | m[2] << 16 | std::uint32_t{m[3]} << 24);
-            const int s = shifts[round][i % 4];
-            v[0] = d, v[3] = c, v[2] = b;
-            v[1] = b + ((sum << s) | (sum >> (32 - s)));
+                a + f + std::uint32_t(std::floor(std::fabs(std::sin(i + 1.0)) * 4294967296.0)) +
+                (m[0] | m[1] << 8 | m[2] << 16 | std::uint32_t{m[3]} << 24);
+            a = d, d = c, c = b;
+            b += sum << kShift[r][i % 4] | sum >> (32 - kShift[r][i % 4]);
         }
-        for (int i = 0; i < 4; ++i)
-            h[i] += v[i];
+        h[0] += a, h[1] += b, h[2] += c, h[3] += d;
     }
     std::string hex;
-    char buf[3];
     for (int i = 0; i < 16; ++i) {
+        char buf[3];
         std::snprintf(buf, sizeof buf, "%02x", (h[i / 4] >> (8 * (i % 4))) & 0xFF);
         hex += buf;
     }
