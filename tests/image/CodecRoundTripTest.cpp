@@ -169,38 +169,44 @@ TEST(CodecRoundTrip, EncodersReportWritesThatFail) {
     }
 }
 
-// Files ImageMagick writes: run-length TGA with both origins, 16- and 32-bit
-// and grey; icons of 1, 4 and 8 bits with masks and of 32 bits; PCX of 1-bit
-// planes, 8 and 24 bits and 32 with alpha; WBMP wider than 127.
+// Files ImageMagick writes: BMP of versions 3 and 5 and OS/2 at every depth
+// and compression; run-length TGA with both origins, 16- and 32-bit and grey;
+// icons of 1, 4 and 8 bits with masks and of 32 bits; PCX of 1-bit planes, 8
+// and 24 bits and 32 with alpha; WBMP wider than 127.
 TEST(CodecMagickFiles, DecodeLikeImageMagick) {
     if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
-    const std::string rose = "rose: -resize 37x23! ",
+    const std::string plasma = "-size 67x41 -seed 7 plasma:red-blue ",
+                      v3 = " -define bmp:format=bmp3", os2 = " -define bmp:format=bmp2",
+                      rose = "rose: -resize 37x23! ",
                       holes = " -alpha set -channel A -fx 'i<j?0:1' +channel";
-    const std::pair<DWORD, std::string> files[] = {
-        {FORMAT_TGA, "rose: -compress RLE"},
-        {FORMAT_TGA, "rose: -compress RLE -orient TopLeft"},
-        {FORMAT_TGA, "rose: -alpha set -channel A -fx i/w +channel -compress RLE"},
-        {FORMAT_TGA, "rose: -alpha set -channel A -fx j/h +channel -orient TopLeft"},
-        {FORMAT_TGA, "rose: -type palette -compress RLE"},
-        {FORMAT_TGA, "rose: -colorspace gray -compress RLE"},
-        {FORMAT_TGA, "rose: -colorspace gray"},
-        {FORMAT_TGA, "rose: -compress RLE -depth 5"},
-        {FORMAT_TGA, "rose: -depth 5 -orient TopLeft"},
-        {FORMAT_ICO, rose + "-colors 2 -type palette"},
-        {FORMAT_ICO, rose + "-colors 2" + holes + " -type palettealpha"},
-        {FORMAT_ICO, rose + "-colors 16 -type palette"},
-        {FORMAT_ICO, rose + "-colors 12" + holes + " -type palettealpha"},
-        {FORMAT_ICO, rose + "-colors 200 -type palette"},
-        {FORMAT_ICO, rose + "-colors 100" + holes + " -type palettealpha"},
-        {FORMAT_ICO, rose + "-alpha set -channel A -fx 'i/w' +channel"},
-        {FORMAT_ICO, rose + holes},
-        {FORMAT_PCX, "rose:"},
-        {FORMAT_PCX, rose},
-        {FORMAT_PCX, "rose: -colors 16 -type palette"},
-        {FORMAT_PCX, rose + "-type palette"},
-        {FORMAT_PCX, "rose: -alpha set -channel A -fx i/w +channel"},
-        {FORMAT_WBMP, "-size 300x200 pattern:checkerboard"},
-        {FORMAT_WBMP, "rose: -monochrome"}};
-    for (const auto& [format, arguments] : files)
-        EXPECT_EQ(MagickFileDifferences(arguments, Suffix(format), format), 0) << arguments;
+    const std::pair<DWORD, std::vector<std::string>> files[] = {
+        {FORMAT_BMP,
+         {"-type bilevel" + v3, "-colors 16" + v3, "-colors 200 -compress None" + v3,
+          "-type truecolor" + v3, "-colors 200 -compress RLE" + v3, "-colors 200 -compress RLE",
+          "-colors 200 -compress None", "-type truecolor",
+          "-alpha set -channel A -evaluate set 50% +channel", "-define bmp:subtype=RGB565",
+          "-define bmp:subtype=RGB555", "-alpha set -define bmp:subtype=ARGB8888",
+          "-type bilevel" + os2, "-colors 16" + os2, "-colors 200" + os2, "-type truecolor" + os2}},
+        {FORMAT_TGA,
+         {"rose: -compress RLE", "rose: -compress RLE -orient TopLeft",
+          "rose: -alpha set -channel A -fx i/w +channel -compress RLE",
+          "rose: -alpha set -channel A -fx j/h +channel -orient TopLeft",
+          "rose: -type palette -compress RLE", "rose: -colorspace gray -compress RLE",
+          "rose: -colorspace gray", "rose: -compress RLE -depth 5",
+          "rose: -depth 5 -orient TopLeft"}},
+        {FORMAT_ICO,
+         {rose + "-colors 2 -type palette", rose + "-colors 2" + holes + " -type palettealpha",
+          rose + "-colors 16 -type palette", rose + "-colors 12" + holes + " -type palettealpha",
+          rose + "-colors 200 -type palette", rose + "-colors 100" + holes + " -type palettealpha",
+          rose + "-alpha set -channel A -fx 'i/w' +channel", rose + holes}},
+        {FORMAT_PCX,
+         {"rose:", rose, "rose: -colors 16 -type palette", rose + "-type palette",
+          "rose: -alpha set -channel A -fx i/w +channel"}},
+        {FORMAT_WBMP, {"-size 300x200 pattern:checkerboard", "rose: -monochrome"}}};
+    for (const auto& [format, list] : files) {
+        for (const std::string& arguments : list) {
+            const std::string source = format == FORMAT_BMP ? plasma + arguments : arguments;
+            EXPECT_EQ(MagickFileDifferences(source, Suffix(format), format), 0) << source;
+        }
+    }
 }
