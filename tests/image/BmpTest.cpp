@@ -152,24 +152,16 @@ TEST(Bmp, DimensionQueryAndBadHeaders) {
 
     Bytes header66 = BmpFile(1, 1, 8, BI_RGB, 2);
     header66[14] = 66;
-    const std::pair<Bytes, const char*> cases[] = {
-        {{'B', 'M', 0, 0}, "Not a BMP"},
-        {Bytes(20, 'x'), "Error reading BMP info"},
-        {header66, "Error reading BMP info"},
-        {BmpFile(1, 1, 8, BI_BITFIELDS), "compression type not supported"},
-        {BmpFile(1, 1, 24, BI_RLE8), "unknown compression"},
-        {BmpFile(1, 1, 32, BI_RLE4), "unknown compression"},
-        {BmpFile(1, 1, 2), "bit count not supported"},
-        {BmpFile(1, 1, 0), "bit count not supported"},
-        {BmpFile(-5, 1, 24), "Can't allocate memory"},
-        {BmpFile(0, 1, 24), "Can't allocate memory"},
-        {BmpFile(1, INT32_MIN, 24), "Can't allocate memory"},
-        {BmpFile(3000000, 2000000, 24), "Can't allocate memory"}};
-    for (const auto& [file, message] : cases) {
-        CxImage img;
-        EXPECT_FALSE(DecodeBytes(file, FORMAT_BMP, img));
-        EXPECT_STREQ(img.GetLastError(), message);
-    }
+    ExpectRefusals(
+        FORMAT_BMP,
+        {{"Not a BMP", {{'B', 'M', 0, 0}}},
+         {"Error reading BMP info", {Bytes(20, 'x'), header66}},
+         {"compression type not supported", {BmpFile(1, 1, 8, BI_BITFIELDS)}},
+         {"unknown compression", {BmpFile(1, 1, 24, BI_RLE8), BmpFile(1, 1, 32, BI_RLE4)}},
+         {"bit count not supported", {BmpFile(1, 1, 2), BmpFile(1, 1, 0)}},
+         {"Can't allocate memory",
+          {BmpFile(-5, 1, 24), BmpFile(0, 1, 24), BmpFile(1, INT32_MIN, 24),
+           BmpFile(3000000, 2000000, 24)}}});
 }
 
 TEST(Bmp, ShortFilesKeepWhatTheyHoldAndClearTheRest) {

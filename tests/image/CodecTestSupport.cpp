@@ -1,5 +1,7 @@
 #include "tests/image/CodecTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -74,6 +76,16 @@ std::string EncodeError(CxImage& img, DWORD format) {
 bool DecodeBytes(const Bytes& data, DWORD format, CxImage& out, long frame) {
     out.SetFrame(frame);
     return out.Decode(data.data(), static_cast<DWORD>(data.size()), format);
+}
+
+void ExpectRefusals(DWORD format, const Refusals& refusals) {
+    for (const auto& [message, files] : refusals) {
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            CxImage img;
+            EXPECT_FALSE(DecodeBytes(files[i], format, img)) << message << ", file " << i;
+            EXPECT_STREQ(img.GetLastError(), message) << "file " << i;
+        }
+    }
 }
 
 bool MagickWrite(const std::string& arguments, const std::string& output) {

@@ -37,12 +37,10 @@ bool DecodeWith(const Bytes& data, Codec& codec) {
     CxMemFile file(const_cast<BYTE*>(data.data()), static_cast<long>(data.size()));
     return codec.Decode(&file);
 }
-// The refusal text of a codec's decoder, or "<decoded>" when it accepts the file.
-template <class Codec>
-std::string DecodeError(const Bytes& file) {
-    Codec codec;
-    return DecodeWith(file, codec) ? "<decoded>" : codec.GetLastError();
-}
+// Refusal texts, each with the files that must get it.
+using Refusals = std::vector<std::pair<const char*, std::vector<Bytes>>>;
+// Decodes every file as `format`: each must be refused with its text.
+void ExpectRefusals(DWORD format, const Refusals& refusals);
 
 // The ICO and GIF decoders refuse most damaged files without a message.
 inline bool RefusesSilently(DWORD format) {

@@ -116,17 +116,16 @@ TEST(Pcx, DecoderMessages) {
     notPcx[0] = 11;
     encoding[2] = 0;
     inverted[4] = 9; // x min above x max: zero width
-    const std::pair<Bytes, const char*> cases[] = {
-        {{}, "Can't read PCX image"},
-        {Bytes(127, 10), "Can't read PCX image"},
-        {notPcx, "Error: Not a PCX file"},
-        {encoding, "PCX file has unknown encoding scheme"},
-        {Header(1, 1, 8, 5, 2), "Can't handle image with more than 4 planes"},
-        {Concat(Header(1, 1, 8, 2, 2), Bytes(4, 0)), "Can't handle more than 1 bit per pixel"},
-        {Concat(Header(4, 2, 8, 1, 4), {1, 2, 3}), "corrupted PCX"},
-        {Concat(Header(4, 1, 8, 1, 4), {0xC5, 1}), "repeat count spans end of image"},
-        {Concat(Header(2, 1, 8, 1, 2), {1, 2, 0, 1, 2}), "bad color map signature"},
-        {Concat(inverted, {0, 0}), "CxImage::Create : width and height must be greater than zero"}};
-    for (const auto& [file, message] : cases)
-        EXPECT_EQ(DecodeError<CxImagePCX>(file), message) << file.size();
+    ExpectRefusals(
+        FORMAT_PCX,
+        {{"Can't read PCX image", {{}, Bytes(127, 10)}},
+         {"Error: Not a PCX file", {notPcx}},
+         {"PCX file has unknown encoding scheme", {encoding}},
+         {"Can't handle image with more than 4 planes", {Header(1, 1, 8, 5, 2)}},
+         {"Can't handle more than 1 bit per pixel", {Concat(Header(1, 1, 8, 2, 2), Bytes(4, 0))}},
+         {"corrupted PCX", {Concat(Header(4, 2, 8, 1, 4), {1, 2, 3})}},
+         {"repeat count spans end of image", {Concat(Header(4, 1, 8, 1, 4), {0xC5, 1})}},
+         {"bad color map signature", {Concat(Header(2, 1, 8, 1, 2), {1, 2, 0, 1, 2})}},
+         {"CxImage::Create : width and height must be greater than zero",
+          {Concat(inverted, {0, 0})}}});
 }

@@ -78,23 +78,18 @@ TEST(Tga, SixteenBitPixelsAndThreeByteColourMaps) {
 }
 
 TEST(Tga, BadHeadersAndShortFiles) {
-    const std::pair<Bytes, const char*> cases[] = {
-        {{}, "Not a TGA"},
-        {Bytes(17, 0), "Not a TGA"},
-        {Header(4, 1, 1, 24), "Unknown TGA image type"},
-        {Header(2, 0, 1, 24), "bad TGA header"},
-        {Header(2, 1, 0, 24), "bad TGA header"},
-        {Header(2, 1, 1, 12), "bad TGA header"},
-        {Header(1, 1, 1, 8, 0, 257), "bad TGA header"},
-        {Header(2, 1, 1, 24), "corrupted TGA"},
-        // A colour map longer than the file.
-        {Concat(Header(1, 2, 2, 8, 0, 256), Bytes(40, 7)), "corrupted TGA"},
-        // 65535 x 65535 from a few bytes: refused before any allocation.
-        {Concat(Header(1, 0xFFFF, 0xFFFF, 8), {1, 2, 3}), "corrupted TGA"},
-        // A row that starts at the end of the file.
-        {Concat(Header(11, 4, 3, 8), {0x83, 5, 0x83, 6}), "corrupted TGA"}};
-    for (const auto& [file, message] : cases)
-        EXPECT_EQ(DecodeError<CxImageTGA>(file), message) << file.size();
+    // A colour map longer than the file, 65535 x 65535 pixels from a few
+    // bytes (refused before any allocation), a row that starts at the end.
+    ExpectRefusals(FORMAT_TGA,
+                   {{"Not a TGA", {{}, Bytes(17, 0)}},
+                    {"Unknown TGA image type", {Header(4, 1, 1, 24)}},
+                    {"bad TGA header",
+                     {Header(2, 0, 1, 24), Header(2, 1, 0, 24), Header(2, 1, 1, 12),
+                      Header(1, 1, 1, 8, 0, 257)}},
+                    {"corrupted TGA",
+                     {Header(2, 1, 1, 24), Concat(Header(1, 2, 2, 8, 0, 256), Bytes(40, 7)),
+                      Concat(Header(1, 0xFFFF, 0xFFFF, 8), {1, 2, 3}),
+                      Concat(Header(11, 4, 3, 8), {0x83, 5, 0x83, 6})}}});
     // The last row cut after its first pixel, and compressed packets that run
     // out in the last row: what is missing is black.
     CxImage img;
