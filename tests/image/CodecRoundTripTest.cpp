@@ -170,9 +170,10 @@ TEST(CodecRoundTrip, EncodersReportWritesThatFail) {
 }
 
 // Files ImageMagick writes: BMP of versions 3 and 5 and OS/2 at every depth
-// and compression; run-length TGA with both origins, 16- and 32-bit and grey;
-// icons of 1, 4 and 8 bits with masks and of 32 bits; PCX of 1-bit planes, 8
-// and 24 bits and 32 with alpha; WBMP wider than 127.
+// and compression; GIF interlaced, transparent, of 1 to 8 bits, smaller than
+// their screen, and the first frames of animations; run-length TGA with both origins, 16- and
+// 32-bit and grey; icons of 1, 4 and 8 bits with masks and of 32 bits; PCX of 1-bit planes, 8 and
+// 24 bits and 32 with alpha; WBMP wider than 127.
 TEST(CodecMagickFiles, DecodeLikeImageMagick) {
     if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
     const std::string plasma = "-size 67x41 -seed 7 plasma:red-blue ",
@@ -202,6 +203,15 @@ TEST(CodecMagickFiles, DecodeLikeImageMagick) {
         {FORMAT_PCX,
          {"rose:", rose, "rose: -colors 16 -type palette", rose + "-type palette",
           "rose: -alpha set -channel A -fx i/w +channel"}},
+        {FORMAT_GIF,
+         {"-size 61x47 gradient:red-blue -colors 200 -interlace GIF",
+          "-size 33x21 gradient:red-blue -colors 4", "-size 35x19 gradient:yellow-navy -colors 16",
+          "-size 17x9 pattern:checkerboard",
+          "-size 40x30 xc:none -fill red -draw 'circle 20,15 20,5'",
+          "-size 40x30 xc:none -fill red -draw 'rectangle 5,5 12,9' -trim",
+          "-size 50x40 xc:white -dispose background -page +5+5 -size 20x10 xc:red -dispose "
+          "previous -page +20+20 -size 15x15 xc:blue -page +0+0 -size 10x10 xc:green -loop 0",
+          "-size 20x20 gradient:red-yellow -size 20x20 gradient:blue-green -loop 0"}},
         {FORMAT_WBMP, {"-size 300x200 pattern:checkerboard", "rose: -monochrome"}}};
     for (const auto& [format, list] : files) {
         for (const std::string& arguments : list) {
