@@ -37,8 +37,7 @@ std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
 const std::map<std::string, OracleRow>& Oracle() {
     static const std::map<std::string, OracleRow> rows = [] {
         std::map<std::string, OracleRow> table;
-        const auto lines =
-            CorpusDir().empty() ? decltype(ReadTsv("")){} : ReadTsv(CorpusDir() + "/ORACLE.tsv");
+        const auto lines = ReadTsv(CorpusDir() + "/ORACLE.tsv"); // none without the corpus
         for (std::size_t r = 1; r < lines.size(); ++r) {
             for (std::size_t i = 0; !lines[r].empty() && i < lines[0].size(); ++i)
                 table[lines[r][0]][lines[0][i]] = i < lines[r].size() ? lines[r][i] : "";
