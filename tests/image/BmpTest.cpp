@@ -22,11 +22,6 @@ Bytes BmpFile(LONG width, LONG height, WORD bpp, DWORD compression = BI_RGB, DWO
     return Concat(b, InfoHeader(width, height, bpp, compression, colours));
 }
 
-Bytes Append(Bytes b, std::initializer_list<BYTE> more) {
-    b.insert(b.end(), more);
-    return b;
-}
-
 CxImage Decoded(const Bytes& file) {
     CxImage img;
     DecodeBytes(file, FORMAT_BMP, img);
@@ -54,7 +49,7 @@ TEST(Bmp, ResolutionSurvivesRoundTripsAndTopDownFiles) {
     EXPECT_EQ(back.GetXDPI(), 300);
     EXPECT_EQ(back.GetYDPI(), 72);
     // A top-down file is flipped upright, and still writes its resolution.
-    back = Decoded(Append(BmpFile(1, -2, 24), {10, 20, 30, 0, 40, 50, 60, 0}));
+    back = Decoded(Concat(BmpFile(1, -2, 24), {10, 20, 30, 0, 40, 50, 60, 0}));
     EXPECT_EQ(Pixel(back, 0, 0), (RGBQUAD{40, 50, 60, 0}));
     EXPECT_EQ(Pixel(back, 0, 1), (RGBQUAD{10, 20, 30, 0}));
     const Bytes again = EncodeBytes(back, FORMAT_BMP);
@@ -65,7 +60,7 @@ TEST(Bmp, HeaderKinds) {
     // A bare DIB: the table and pixels follow the information header.
     Bytes bare = BmpFile(2, 1, 8, BI_RGB, 2);
     bare.erase(bare.begin(), bare.begin() + 14);
-    CxImage img = Decoded(Append(bare, {1, 2, 3, 0, 4, 5, 6, 0, 1, 0, 0, 0}));
+    CxImage img = Decoded(Concat(bare, {1, 2, 3, 0, 4, 5, 6, 0, 1, 0, 0, 0}));
     EXPECT_EQ(Pixel(img, 0, 0), (RGBQUAD{4, 5, 6, 0}));
     EXPECT_EQ(Pixel(img, 1, 0), (RGBQUAD{1, 2, 3, 0}));
     // A 12-byte core header with 3-byte table entries; a 1 x 1 one-bit core
@@ -73,7 +68,7 @@ TEST(Bmp, HeaderKinds) {
     Bytes core = {'B', 'M'};
     for (std::uint32_t v : {32u, 0u, 32u, 12u, 0x10001u, 0x10001u})
         Put32(core, v);
-    img = Decoded(Append(core, {0, 0, 0, 255, 255, 255, 0x80, 0, 0, 0}));
+    img = Decoded(Concat(core, {0, 0, 0, 255, 255, 255, 0x80, 0, 0, 0}));
     ASSERT_TRUE(img.IsValid()) << img.GetLastError();
     EXPECT_EQ(Pixel(img, 0, 0), (RGBQUAD{255, 255, 255, 0}));
     // A V5 header with masks inside, biSizeImage 0, and a gap that bfOffBits
@@ -83,7 +78,7 @@ TEST(Bmp, HeaderKinds) {
     for (std::uint32_t m : {0x0F00u, 0x00F0u, 0x000Fu, 0xF000u})
         Put32(v5, m);
     v5.resize(14 + 124 + 6, 0xEE);
-    img = Decoded(Append(v5, {0x23, 0xF1, 0x00, 0x0F}));
+    img = Decoded(Concat(v5, {0x23, 0xF1, 0x00, 0x0F}));
     EXPECT_EQ(Pixel(img, 0, 0), (RGBQUAD{0x30, 0x20, 0x10, 0}));
     EXPECT_EQ(Pixel(img, 1, 0), (RGBQUAD{0, 0, 0xF0, 0}));
 }
@@ -100,7 +95,7 @@ TEST(Bmp, SixteenAndThirtyTwoBitLayouts) {
         Put32(fields16, v);
     EXPECT_EQ(Pixel(Decoded(fields16), 0, 0), (RGBQUAD{248, 252, 248, 0}));
     // The fourth byte is dropped, not read as alpha; masks may put red low.
-    img = Decoded(Append(BmpFile(1, 1, 32), {1, 2, 3, 200}));
+    img = Decoded(Concat(BmpFile(1, 1, 32), {1, 2, 3, 200}));
     EXPECT_FALSE(img.AlphaIsValid());
     EXPECT_EQ(Pixel(img, 0, 0), (RGBQUAD{1, 2, 3, 0}));
     Bytes fields32 = BmpFile(1, 1, 32, BI_BITFIELDS, 0, 66);
@@ -111,7 +106,7 @@ TEST(Bmp, SixteenAndThirtyTwoBitLayouts) {
     Bytes longTable = BmpFile(1, 1, 8, BI_RGB, 300);
     for (int i = 0; i < 300; ++i)
         longTable.insert(longTable.end(), {BYTE(i), 1, 2, 99});
-    img = Decoded(Append(longTable, {255, 0, 0, 0}));
+    img = Decoded(Concat(longTable, {255, 0, 0, 0}));
     EXPECT_EQ(img.GetNumColors(), 256u);
     EXPECT_EQ(Pixel(img, 0, 0), (RGBQUAD{255, 1, 2, 0}));
 }

@@ -69,10 +69,6 @@ Bytes EncodeBytes(CxImage& img, DWORD format) {
     return out;
 }
 
-std::string EncodeError(CxImage& img, DWORD format) {
-    return EncodeBytes(img, format).empty() ? img.GetLastError() : "<encoded>";
-}
-
 bool DecodeBytes(const Bytes& data, DWORD format, CxImage& out, long frame) {
     out.SetFrame(frame);
     return out.Decode(data.data(), static_cast<DWORD>(data.size()), format);

@@ -26,8 +26,6 @@ void WriteFileBytes(const std::string& path, const Bytes& data);
 // The encoded file, or an empty vector when the encoder refuses (its text is
 // then in img's lastError).
 Bytes EncodeBytes(CxImage& img, DWORD format);
-// The refusal text of an encoder, or "<encoded>" when it writes the image.
-std::string EncodeError(CxImage& img, DWORD format);
 // Decodes frame `frame` through the dispatch from memory; FORMAT_UNKNOWN detects.
 bool DecodeBytes(const Bytes& data, DWORD format, CxImage& out, long frame = 0);
 // Decodes straight with a codec object, so that its own state (frames, loop

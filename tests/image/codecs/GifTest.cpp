@@ -254,21 +254,16 @@ TEST(GifEncode, ScreenTablesAndMinimumCodeSizesFollowTheDepth) {
     EXPECT_EQ(ParseLayout(EncodeGif(rgb)).flags, 0x11);
 }
 
-TEST(GifEncode, GraphicControlAndComment) {
+TEST(GifEncode, CommentsAreCutTo255CharactersAndEmptyOnesNotWritten) {
     CxImageGIF gif;
     gif.Create(4, 4, 8);
-    gif.SetTransIndex(3);
-    gif.SetFrameDelay(0x1234);
-    gif.SetDisposalMethod(2);
     gif.SetComment(std::string(300, 'c').c_str());
     char back[300] = {};
     gif.GetComment(back);
     EXPECT_EQ(std::strlen(back), 255u);
-    const std::vector<std::pair<int, Bytes>> expected = {{0xF9, {0x09, 0x34, 0x12, 3}},
-                                                         {0xFE, Bytes(255, 'c')}};
-    EXPECT_EQ(ParseLayout(Written(gif)).extensions, expected);
+    EXPECT_EQ(ParseLayout(Written(gif)).extensions.at(1), (std::pair{0xFE, Bytes(255, 'c')}));
     gif.SetComment("");
-    EXPECT_EQ(ParseLayout(Written(gif)).extensions.size(), 1u);
+    EXPECT_EQ(ParseLayout(Written(gif)).extensions.size(), 1u); // the graphic control
 }
 
 TEST(GifEncode, UncompressedCodesAreLiteralsWithAClearOnceTheTableIsFull) {
