@@ -23,9 +23,7 @@ Bytes BmpFile(LONG width, LONG height, WORD bpp, DWORD compression = BI_RGB, DWO
 }
 
 CxImage Decoded(const Bytes& file) {
-    CxImage img;
-    DecodeBytes(file, FORMAT_BMP, img);
-    return img;
+    return codectest::Decoded(file, FORMAT_BMP);
 }
 
 RGBQUAD Pixel(const CxImage& img, LONG x, LONG y) {

@@ -74,6 +74,12 @@ bool DecodeBytes(const Bytes& data, DWORD format, CxImage& out, long frame) {
     return out.Decode(data.data(), static_cast<DWORD>(data.size()), format);
 }
 
+CxImage Decoded(const Bytes& data, DWORD format) {
+    CxImage img;
+    DecodeBytes(data, format, img);
+    return img;
+}
+
 void ExpectRefusals(DWORD format, const Refusals& refusals) {
     for (const auto& [message, files] : refusals) {
         for (std::size_t i = 0; i < files.size(); ++i) {

@@ -28,6 +28,8 @@ void WriteFileBytes(const std::string& path, const Bytes& data);
 Bytes EncodeBytes(CxImage& img, DWORD format);
 // Decodes frame `frame` through the dispatch from memory; FORMAT_UNKNOWN detects.
 bool DecodeBytes(const Bytes& data, DWORD format, CxImage& out, long frame = 0);
+// The image decoded from memory as `format`; invalid when refused.
+CxImage Decoded(const Bytes& data, DWORD format);
 // Decodes straight with a codec object, so that its own state (frames, loop
 // count ...) and refusal text stay visible.
 template <class Codec>

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "image/codecs/CxImageICO.h"
-#include "platform/ByteOrder.h"
 #include "tests/image/CodecTestSupport.h"
 
 using namespace codectest;
@@ -80,7 +79,7 @@ TEST(Ico, FramesCursorsAndLongDirectories) {
     EXPECT_EQ(img.GetPixelIndex(1, 0), 1);
     // A count beyond the directory: the entries before the end still read.
     Bytes many = OneBit(1, 0x80);
-    PutLE16(&many[4], 0xFFFF);
+    many[4] = many[5] = 0xFF;
     CxImageICO first;
     EXPECT_TRUE(DecodeWith(many, first));
     EXPECT_EQ(first.GetNumFrames(), 0xFFFF);
@@ -94,9 +93,8 @@ TEST(Ico, MaskBecomesTheLowestUnusedIndexElseTheAlphaPlane) {
         xorRows.insert(xorRows.end(), {BYTE((4 * y) << 4 | (4 * y + 1)),
                                        BYTE((4 * y + 2) << 4 | (y < 3 ? 4 * y + 3 : 14)), 0, 0});
     const Bytes mask = Concat(Rows({0xC0, 0, 0}), Rows({0x10}));
-    CxImage img;
-    ASSERT_TRUE(
-        DecodeBytes(IconFile({{4, 4, Dib(4, 4, 4, Greys(16), xorRows, mask)}}), FORMAT_ICO, img));
+    const CxImage img =
+        Decoded(IconFile({{4, 4, Dib(4, 4, 4, Greys(16), xorRows, mask)}}), FORMAT_ICO);
     EXPECT_FALSE(img.AlphaIsValid());
     EXPECT_EQ(img.GetTransIndex(), 15);
     const int expected[4][2] = {{0, 15}, {1, 15}, {2, 2}, {3, 15}};
@@ -104,8 +102,7 @@ TEST(Ico, MaskBecomesTheLowestUnusedIndexElseTheAlphaPlane) {
         EXPECT_EQ(img.GetPixelIndex(x, x == 3 ? 3 : 0), index) << x;
     EXPECT_EQ(img.GetPixelIndex(2, 3), 14);
     // Every index used: the alpha plane carries the mask.
-    CxImage full;
-    ASSERT_TRUE(DecodeBytes(OneBit(2, 0x40, 0x80), FORMAT_ICO, full));
+    const CxImage full = Decoded(OneBit(2, 0x40, 0x80), FORMAT_ICO);
     ASSERT_TRUE(full.AlphaIsValid());
     EXPECT_EQ(full.AlphaGet(0, 0), 0);
     EXPECT_EQ(full.AlphaGet(1, 0), 255);
@@ -115,29 +112,24 @@ TEST(Ico, MaskBecomesTheLowestUnusedIndexElseTheAlphaPlane) {
 TEST(Ico, TrueColourMasks) {
     // Masked pixels of one colour make it the transparent colour; of two
     // colours, the alpha plane; a mask with every bit set inverts the image.
-    CxImage img;
     const Bytes black = {0, 0, 0, 9, 8, 7, 0, 0}, two = {1, 2, 3, 9, 8, 7, 0, 0};
-    ASSERT_TRUE(
-        DecodeBytes(IconFile({{2, 1, Dib(2, 1, 24, {}, black, Rows({0x80}))}}), FORMAT_ICO, img));
+    CxImage img = Decoded(IconFile({{2, 1, Dib(2, 1, 24, {}, black, Rows({0x80}))}}), FORMAT_ICO);
     EXPECT_FALSE(img.AlphaIsValid());
     EXPECT_EQ(img.GetTransIndex(), 0);
     EXPECT_EQ(img.GetTransColor(), (RGBQUAD{0, 0, 0, 0}));
-    CxImage alpha;
-    ASSERT_TRUE(
-        DecodeBytes(IconFile({{2, 1, Dib(2, 1, 24, {}, two, Rows({0xC0}))}}), FORMAT_ICO, alpha));
+    const CxImage alpha =
+        Decoded(IconFile({{2, 1, Dib(2, 1, 24, {}, two, Rows({0xC0}))}}), FORMAT_ICO);
     ASSERT_TRUE(alpha.AlphaIsValid());
     EXPECT_EQ(alpha.AlphaGet(1, 0), 0);
     EXPECT_EQ(alpha.GetTransIndex(), -1);
-    ASSERT_TRUE(DecodeBytes(IconFile({{1, 1, Dib(1, 1, 24, {}, {10, 20, 30, 0}, Bytes(4, 0xFF))}}),
-                            FORMAT_ICO, img));
+    img =
+        Decoded(IconFile({{1, 1, Dib(1, 1, 24, {}, {10, 20, 30, 0}, Bytes(4, 0xFF))}}), FORMAT_ICO);
     EXPECT_EQ(img.GetPixelColor(0, 0, false), (RGBQUAD{245, 235, 225, 0}));
 }
 
 TEST(Ico, SizeByte0Means256AndPngEntriesAreRefused) {
-    CxImage img;
-    ASSERT_TRUE(
-        DecodeBytes(IconFile({{0, 1, Dib(256, 1, 1, Greys(2), Bytes(32, 0x01), Bytes(32, 0))}}),
-                    FORMAT_ICO, img));
+    CxImage img = Decoded(
+        IconFile({{0, 1, Dib(256, 1, 1, Greys(2), Bytes(32, 0x01), Bytes(32, 0))}}), FORMAT_ICO);
     EXPECT_EQ(img.GetWidth(), 256u);
     EXPECT_EQ(img.GetPixelIndex(255, 0), 1);
     Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -156,13 +148,12 @@ TEST(Ico, SizeByte0Means256AndPngEntriesAreRefused) {
 
 TEST(Ico, MissingMaskAndShortBitmapsStillDecode) {
     const Bytes file = IconFile({{2, 2, Dib(2, 2, 8, Greys(256), Rows({3, 4}), Rows({0x80, 0}))}});
-    CxImage img;
-    ASSERT_TRUE(DecodeBytes(Bytes(file.begin(), file.end() - 1), FORMAT_ICO, img));
+    CxImage img = Decoded(Bytes(file.begin(), file.end() - 1), FORMAT_ICO);
     EXPECT_FALSE(img.IsTransparent());
     EXPECT_FALSE(img.AlphaIsValid());
     EXPECT_EQ(img.GetPixelIndex(0, 1), 4);
     // Cut inside the XOR rows: the rest is index 0.
-    ASSERT_TRUE(DecodeBytes(Bytes(file.begin(), file.end() - 12), FORMAT_ICO, img));
+    img = Decoded(Bytes(file.begin(), file.end() - 12), FORMAT_ICO);
     EXPECT_EQ(img.GetPixelIndex(0, 0), 3);
     EXPECT_EQ(img.GetPixelIndex(0, 1), 0);
 }

@@ -45,9 +45,8 @@ Bytes EncodedRow(const Bytes& row) {
 } // namespace
 
 TEST(Pcx, RunLengthCoding) {
-    CxImage img;
-    ASSERT_TRUE(DecodeBytes(Concat(Header(3, 1, 8, 1, 4), Concat({0xC3, 0x41, 0x00}, VgaPalette())),
-                            FORMAT_PCX, img));
+    CxImage img = Decoded(Concat(Header(3, 1, 8, 1, 4), Concat({0xC3, 0x41, 0x00}, VgaPalette())),
+                          FORMAT_PCX);
     EXPECT_EQ(img.GetPixelIndex(2, 0), 0x41);
     EXPECT_EQ(img.GetPaletteColor(0x41), (RGBQUAD{7, 255 - 0x41, 0x41, 0}));
     // A single byte that looks like a run header is escaped; runs stop at 63.
@@ -62,8 +61,7 @@ TEST(Pcx, MonochromeIsWrittenBlackOnWhite) {
     img.SetPaletteColor(1, RGB(0, 0, 0));
     const Bytes file = EncodeBytes(img, FORMAT_PCX);
     EXPECT_EQ(Bytes(file.begin() + 16, file.begin() + 22), (Bytes{0, 0, 0, 255, 255, 255}));
-    CxImage back;
-    ASSERT_TRUE(DecodeBytes(file, FORMAT_PCX, back));
+    CxImage back = Decoded(file, FORMAT_PCX);
     EXPECT_EQ(testsupport::ToRgb8(back), testsupport::ToRgb8(img));
     EXPECT_NE(back.GetPixelIndex(0, 0), img.GetPixelIndex(0, 0));
 }
@@ -74,33 +72,31 @@ TEST(Pcx, PlanesAndPackedPixels) {
     Bytes three = Header(8, 1, 1, 3, 2);
     for (int i = 0; i < 16; ++i)
         three[16 + 3 * i] = BYTE(i * 16);
-    CxImage img;
-    ASSERT_TRUE(DecodeBytes(Concat(three, {0xAA, 0x00, 0xC1, 0xCC, 0x00, 0xC1, 0xF0, 0x00}),
-                            FORMAT_PCX, img));
+    CxImage img =
+        Decoded(Concat(three, {0xAA, 0x00, 0xC1, 0xCC, 0x00, 0xC1, 0xF0, 0x00}), FORMAT_PCX);
     EXPECT_EQ(img.GetBpp(), 4);
     for (LONG x = 0; x < 8; ++x)
         EXPECT_EQ(img.GetPixelIndex(x, 0), 7 - x) << x;
     EXPECT_EQ(img.GetPaletteColor(5).rgbRed, 80);
     // 2 bits in one plane: four pixels per byte from the top bits down.
-    ASSERT_TRUE(DecodeBytes(Concat(Header(5, 1, 2, 1, 2), {0x1B, 0x80}), FORMAT_PCX, img));
+    img = Decoded(Concat(Header(5, 1, 2, 1, 2), {0x1B, 0x80}), FORMAT_PCX);
     EXPECT_EQ(img.GetBpp(), 4);
     for (LONG x = 0; x < 5; ++x)
         EXPECT_EQ(img.GetPixelIndex(x, 0), (x < 4 ? x : 2)) << x;
     // 4 bits packed: high nibble first.
-    ASSERT_TRUE(DecodeBytes(Concat(Header(3, 1, 4, 1, 2), {0x9A, 0xB0}), FORMAT_PCX, img));
+    img = Decoded(Concat(Header(3, 1, 4, 1, 2), {0x9A, 0xB0}), FORMAT_PCX);
     EXPECT_EQ(img.GetPixelIndex(0, 0), 9);
     EXPECT_EQ(img.GetPixelIndex(2, 0), 11);
     // 1 bit, 1 plane: black and white whatever the header map says.
     Bytes mono = Header(8, 1, 1, 1, 2);
     mono[16] = 200;
-    ASSERT_TRUE(DecodeBytes(Concat(mono, {0xC1, 0xF0, 0x00}), FORMAT_PCX, img));
+    img = Decoded(Concat(mono, {0xC1, 0xF0, 0x00}), FORMAT_PCX);
     EXPECT_EQ(img.GetPixelColor(0, 0, false), (RGBQUAD{255, 255, 255, 0}));
     EXPECT_EQ(img.GetPixelColor(7, 0, false), (RGBQUAD{0, 0, 0, 0}));
 }
 
 TEST(Pcx, PixelsBeyondBytesPerLineStayCleared) {
-    CxImage img;
-    ASSERT_TRUE(DecodeBytes(Concat(Header(6, 2, 8, 3, 2), Bytes(12, 0x33)), FORMAT_PCX, img));
+    CxImage img = Decoded(Concat(Header(6, 2, 8, 3, 2), Bytes(12, 0x33)), FORMAT_PCX);
     EXPECT_EQ(img.GetPixelColor(1, 1, false), (RGBQUAD{0x33, 0x33, 0x33, 0}));
     EXPECT_EQ(img.GetPixelColor(2, 1, false), (RGBQUAD{0, 0, 0, 0}));
     EXPECT_EQ(img.GetPixelColor(5, 0, false), (RGBQUAD{0, 0, 0, 0}));

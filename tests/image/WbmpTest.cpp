@@ -7,8 +7,7 @@ using namespace codectest;
 
 TEST(Wbmp, RowsTopFirstOneIsWhiteShortRowsCleared) {
     // 16 x 3 with one and a half rows: the rest is cleared.
-    CxImage img;
-    ASSERT_TRUE(DecodeBytes({0x00, 0x00, 0x10, 0x03, 0xFF, 0xFF, 0xF0}, FORMAT_WBMP, img));
+    CxImage img = Decoded({0x00, 0x00, 0x10, 0x03, 0xFF, 0xFF, 0xF0}, FORMAT_WBMP);
     EXPECT_EQ(img.GetBpp(), 1);
     EXPECT_EQ(img.GetPixelColor(0, 2, false), (RGBQUAD{255, 255, 255, 0}));
     for (LONG x = 0; x < 16; ++x) {
@@ -23,8 +22,7 @@ TEST(Wbmp, SizesUseMultiByteIntegersBothWays) {
     Bytes file = {0x00, 0x00, 0x81, 0x01, 0x02};
     file.insert(file.end(), 17, 0x00);
     file.insert(file.end(), 17, 0x80);
-    CxImage img;
-    ASSERT_TRUE(DecodeBytes(file, FORMAT_WBMP, img));
+    CxImage img = Decoded(file, FORMAT_WBMP);
     EXPECT_EQ(img.GetWidth(), 129u);
     EXPECT_EQ(img.GetPixelIndex(0, 0), 1);
     EXPECT_EQ(img.GetPixelIndex(128, 0), 1);

@@ -94,14 +94,9 @@ Bytes Screen(int width, int height, int globalColors, const char* signature = "G
 }
 
 Bytes Control(int disposal, int transIndex = -1, int delay = 0) {
-    return {0x21,
-            0xF9,
-            4,
-            BYTE(disposal << 2 | (transIndex >= 0)),
-            BYTE(delay),
-            BYTE(delay >> 8),
-            BYTE(transIndex),
-            0};
+    Bytes c = {0x21, 0xF9, 4, BYTE(disposal << 2 | (transIndex >= 0))};
+    Put16(c, unsigned(delay));
+    return Concat(c, {BYTE(transIndex), 0});
 }
 
 Bytes Comment(const std::string& text) {
@@ -298,15 +293,13 @@ TEST(GifEncode, RunLengthSendsA1000PixelRunAfterTheClearAs45Codes) {
 TEST(GifEncode, TrueColourImagesAreTilesOf17By15WithLocalTables) {
     CxImage img = MakePicture(40, 20, 24);
     const GifLayout l = ParseLayout(EncodeGif(img));
-    std::vector<Row> tiles;
-    for (const GifImage& t : l.images)
-        tiles.push_back({t.left, t.top, t.width, t.height, t.flags, t.minCodeSize});
-    EXPECT_EQ(tiles, (std::vector<Row>{{0, 0, 17, 15, 0x87, 8},
-                                       {17, 0, 17, 15, 0x87, 8},
-                                       {34, 0, 6, 15, 0x87, 8},
-                                       {0, 15, 17, 5, 0x87, 8},
-                                       {17, 15, 17, 5, 0x87, 8},
-                                       {34, 15, 6, 5, 0x87, 8}}));
+    Row tiles; // left, top, width and height of each
+    for (const GifImage& t : l.images) {
+        tiles.insert(tiles.end(), {t.left, t.top, t.width, t.height});
+        EXPECT_EQ(t.flags << 8 | t.minCodeSize, 0x87 << 8 | 8); // a 256-entry table, 8 bits
+    }
+    EXPECT_EQ(tiles, (Row{0, 0,  17, 15, 17, 0,  17, 15, 34, 0,  6, 15,
+                          0, 15, 17, 5,  17, 15, 17, 5,  34, 15, 6, 5}));
     EXPECT_EQ(l.extensions.size(), 6u); // a graphic control each
 }
 
@@ -585,13 +578,8 @@ TEST(GifHostile, DamagedImagesAreSkipped) {
     // Frame 0 has no end code; frame 1 has a sub-block after its end code.
     Bytes extra = LiteralLzw({3}, 2);
     extra.insert(extra.end() - 1, {2, 0xAA, 0x55});
-    const Bytes ends = Gif({Screen(2, 1, 4),
-                            Descriptor(0, 0, 2, 1),
-                            {2, 2, 0x0C, 0x00, 0},
-                            Descriptor(1, 0, 1, 1),
-                            extra,
-                            Image(0, 0, 1, 1, {2}, 2),
-                            kTrailer});
+    const Bytes ends = Gif({Screen(2, 1, 4), Descriptor(0, 0, 2, 1), Bytes{2, 2, 0x0C, 0x00, 0},
+                            Descriptor(1, 0, 1, 1), extra, Image(0, 0, 1, 1, {2}, 2), kTrailer});
     EXPECT_EQ(FrameRow(ends, 2), (Row{2, 3}));
     // No trailer; a sub-block claiming more bytes than the file holds.
     EXPECT_EQ(FrameRow(Gif({Screen(2, 1, 4), Image(0, 0, 2, 1, {1, 3}, 2)})), (Row{1, 3}));
