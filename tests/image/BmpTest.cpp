@@ -110,23 +110,25 @@ TEST(Bmp, SixteenAndThirtyTwoBitLayouts) {
 }
 
 TEST(Bmp, RunLengthStreams) {
-    const Bytes table8 = Bytes(8, 0);
+    // A file with a cleared table of 2 (RLE8) or 16 (RLE4) entries.
+    const auto rle = [](LONG width, LONG height, WORD bpp, const Bytes& stream) {
+        const DWORD colours = bpp == 8 ? 2 : 16, compression = bpp == 8 ? BI_RLE8 : BI_RLE4;
+        const Bytes table(4 * colours, 0);
+        return Decoded(
+            Concat(Concat(BmpFile(width, height, bpp, compression, colours), table), stream));
+    };
     // RLE8: a run, end of line, a run, end of bitmap.
-    CxImage img =
-        Decoded(Concat(BmpFile(4, 2, 8, BI_RLE8, 2), Concat(table8, {3, 5, 0, 0, 2, 7, 0, 1})));
+    CxImage img = rle(4, 2, 8, {3, 5, 0, 0, 2, 7, 0, 1});
     EXPECT_EQ(Indices(img, 0), (std::vector<int>{5, 5, 5, 0}));
     EXPECT_EQ(Indices(img, 1), (std::vector<int>{7, 7, 0, 0}));
     // Delta (2, 1), an absolute run 9 8 7 (padded), a run, then the stream
     // just ends: the last row stays cleared.
-    img = Decoded(
-        Concat(BmpFile(6, 3, 8, BI_RLE8, 2), Concat(table8, {0, 2, 2, 1, 0, 3, 9, 8, 7, 0, 1, 4})));
+    img = rle(6, 3, 8, {0, 2, 2, 1, 0, 3, 9, 8, 7, 0, 1, 4});
     EXPECT_EQ(Indices(img, 1), (std::vector<int>{0, 0, 9, 8, 7, 4}));
     EXPECT_EQ(Indices(img, 2), std::vector<int>(6, 0));
     // RLE4: a run of 3 from 0x12, an absolute run 3 4 5 6 from the odd pixel
     // 3, a delta skipping pixel 7, and a run of one in the row's padding.
-    img = Decoded(
-        Concat(BmpFile(8, 1, 4, BI_RLE4, 16),
-               Concat(Bytes(64, 0), {3, 0x12, 0, 4, 0x34, 0x56, 0, 2, 1, 0, 1, 0xF0, 0, 1})));
+    img = rle(8, 1, 4, {3, 0x12, 0, 4, 0x34, 0x56, 0, 2, 1, 0, 1, 0xF0, 0, 1});
     EXPECT_EQ(Indices(img, 0), (std::vector<int>{1, 2, 1, 3, 4, 5, 6, 0}));
 }
 

@@ -107,10 +107,7 @@ Bytes Mutated(const Bytes& seed, std::mt19937& random) {
     return m;
 }
 
-struct Folder {
-    const char* name;
-    DWORD format;
-};
+using Folder = std::pair<const char*, DWORD>; // a corpus folder and its format
 
 const Folder kFolders[] = {{"bmp", FORMAT_BMP},  {"gif", FORMAT_GIF}, {"ico", FORMAT_ICO},
                            {"cur", FORMAT_ICO},  {"tga", FORMAT_TGA}, {"pcx", FORMAT_PCX},
@@ -250,20 +247,20 @@ TEST_P(CodecCorpus, GoodFilesMatchTheReferenceOthersFailCleanly) {
     const Folder folder = GetParam();
     const auto manifest = Table("MANIFEST.tsv"), references = Table("REFERENCE_CHECK.tsv");
     int good = 0, matched = 0, byDesign = 0, refusedByDesign = 0, others = 0, othersDecoded = 0;
-    for (const std::string& file : testsupport::CorpusFiles(folder.name)) {
+    for (const std::string& file : testsupport::CorpusFiles(folder.first)) {
         const auto entry = manifest.find(file);
         if (entry == manifest.end()) continue; // tables and the oracle's own scratch files
         SCOPED_TRACE(file);
         const std::string path = CorpusDir() + "/" + file;
         CxImage img, last;
-        const bool decoded = img.Load(path.c_str(), folder.format);
+        const bool decoded = img.Load(path.c_str(), folder.second);
         last.SetFrame(img.GetNumFrames() - 1); // decodes or is refused, however many frames
-        if (decoded && img.GetNumFrames() > 1) last.Load(path.c_str(), folder.format);
+        if (decoded && img.GetNumFrames() > 1) last.Load(path.c_str(), folder.second);
         const auto row = testsupport::Oracle().find(file);
         if (row == testsupport::Oracle().end() || !IsGood(row->second, entry->second)) {
             ++others;
             othersDecoded += decoded;
-            EXPECT_TRUE(decoded || RefusesSilently(folder.format) || img.GetLastError()[0]);
+            EXPECT_TRUE(decoded || RefusesSilently(folder.second) || img.GetLastError()[0]);
             continue;
         }
         ++good;
@@ -274,7 +271,7 @@ TEST_P(CodecCorpus, GoodFilesMatchTheReferenceOthersFailCleanly) {
         }
         ASSERT_TRUE(decoded) << img.GetLastError();
         const auto reference = references.find(file);
-        const bool matches = Matches(file, img, RuleFor(ReadFileBytes(path), folder.format),
+        const bool matches = Matches(file, img, RuleFor(ReadFileBytes(path), folder.second),
                                      reference == references.end() ? "" : reference->second.at(1));
         if (Listed(kDiffersByDesign, file)) {
             EXPECT_FALSE(matches) << "now matches: drop it from kDiffersByDesign";
@@ -286,9 +283,9 @@ TEST_P(CodecCorpus, GoodFilesMatchTheReferenceOthersFailCleanly) {
     }
     std::printf("[ corpus ] %s: %d good files: %d decoded (%d match, %d differ by design), %d "
                 "refused by design; %d other files: %d decoded, %d refused\n",
-                folder.name, good, good - refusedByDesign, matched, byDesign, refusedByDesign,
+                folder.first, good, good - refusedByDesign, matched, byDesign, refusedByDesign,
                 others, othersDecoded, others - othersDecoded);
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, CodecCorpus, testing::ValuesIn(kFolders),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.first); });

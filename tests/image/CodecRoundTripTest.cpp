@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <tuple>
 
 #include "tests/image/CodecTestSupport.h"
@@ -70,12 +71,8 @@ testsupport::Decoded Shown(const CxImage& img) {
 }
 
 bool SamePalette(const CxImage& a, const CxImage& b) {
-    for (DWORD i = 0; i < a.GetNumColors(); ++i) {
-        const RGBQUAD p = a.GetPaletteColor(BYTE(i)), q = b.GetPaletteColor(BYTE(i));
-        if (p.rgbRed != q.rgbRed || p.rgbGreen != q.rgbGreen || p.rgbBlue != q.rgbBlue)
-            return false;
-    }
-    return true;
+    return a.GetPaletteSize() == b.GetPaletteSize() &&
+           std::memcmp(a.GetPalette(), b.GetPalette(), a.GetPaletteSize()) == 0;
 }
 
 // ImageMagick's reading of our file of the picture; "" when it agrees.

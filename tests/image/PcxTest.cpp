@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "image/codecs/CxImagePCX.h"
 #include "tests/image/CodecTestSupport.h"
 
 using namespace codectest;
@@ -10,18 +9,13 @@ namespace {
 constexpr std::size_t kHeader = 128;
 
 Bytes Header(WORD width, WORD height, BYTE bitsPerPixel, BYTE planes, WORD bytesPerLine) {
-    Bytes h(kHeader, 0);
-    h[0] = 10;
-    h[1] = 5;
-    h[2] = 1;
-    h[3] = bitsPerPixel;
-    h[8] = BYTE(width - 1);
-    h[9] = BYTE((width - 1) >> 8);
-    h[10] = BYTE(height - 1);
-    h[11] = BYTE((height - 1) >> 8);
-    h[65] = planes;
-    h[66] = BYTE(bytesPerLine);
-    h[67] = BYTE(bytesPerLine >> 8);
+    Bytes h = {10, 5, 1, bitsPerPixel, 0, 0, 0, 0};
+    Put16(h, width - 1u);
+    Put16(h, height - 1u);
+    h.resize(65, 0);
+    h.push_back(planes);
+    Put16(h, bytesPerLine);
+    h.resize(kHeader, 0);
     return h;
 }
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "image/codecs/CxImageTGA.h"
 #include "tests/image/CodecTestSupport.h"
 
 using namespace codectest;
@@ -65,9 +64,9 @@ TEST(Tga, SixteenBitPixelsAndThreeByteColourMaps) {
     EXPECT_EQ(img.GetPixelColor(0, 0, false), (RGBQUAD{248, 248, 248, 0}));
     EXPECT_EQ(img.GetPixelColor(1, 0, false), (RGBQUAD{248, 0, 0, 0})); // bit 15 ignored
     // The entry-size field says 16; the two entries are still 3 bytes each.
-    const Bytes mapped =
-        Concat(Header(1, 2, 1, 8, 0, 2, 16, 3), {'i', 'd', '!', 10, 20, 30, 40, 50, 60, 1, 0});
-    img = Decoded(mapped, FORMAT_TGA);
+    img = Decoded(
+        Concat(Header(1, 2, 1, 8, 0, 2, 16, 3), {'i', 'd', 0, 10, 20, 30, 40, 50, 60, 1, 0}),
+        FORMAT_TGA);
     EXPECT_EQ(img.GetPixelColor(0, 0, false), (RGBQUAD{40, 50, 60, 0}));
     EXPECT_EQ(img.GetPixelColor(1, 0, false), (RGBQUAD{10, 20, 30, 0}));
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "image/codecs/CxImageMonoWbmp.h"
 #include "tests/image/CodecTestSupport.h"
 
 using namespace codectest;
@@ -38,9 +37,8 @@ TEST(Wbmp, BadHeaders) {
     ExpectRefusals(FORMAT_WBMP, {{"Not a WBMP", {{}, {0, 0, 8}, {0, 0, 0x81}}},
                                  {"Unsupported WBMP type", {{1, 0, 8, 2, 0xFF, 0}}},
                                  {"Corrupted WBMP",
-                                  {{0, 0, 0, 2},
-                                   {0, 0, 2, 0},
-                                   {0, 0, 0x81, 0x81, 0x81, 0x81, 0x81, 1, 1},
-                                   {0, 0, 0x88, 0x80, 0x80, 0x80, 0, 1},
-                                   {0, 0, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0x7F, 1, 2, 3}}}});
+                                  {Bytes{0, 0, 0, 2}, Bytes{0, 0, 2, 0},
+                                   Bytes{0, 0, 0x81, 0x81, 0x81, 0x81, 0x81, 1, 1},
+                                   Bytes{0, 0, 0x88, 0x80, 0x80, 0x80, 0, 1},
+                                   Bytes{0, 0, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0x7F, 1, 2, 3}}}});
 }

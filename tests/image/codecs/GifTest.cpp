@@ -212,14 +212,17 @@ Row TopRow(const CxImage& img, int y) {
     return row;
 }
 
-// Row y of a frame of a file, or {-1} when the file is refused.
-Row FrameRow(const Bytes& file, long frame = 0, int y = 0) {
+// A frame of a file; invalid when the file is refused.
+CxImage Frame(const Bytes& file, long frame = 0) {
     CxImage img;
-    return DecodeBytes(file, FORMAT_GIF, img, frame) ? TopRow(img, y) : Row{-1};
+    DecodeBytes(file, FORMAT_GIF, img, frame);
+    return img;
 }
 
-Row Filled(int n, int value) {
-    return Row(std::size_t(n), value);
+// Row y of a frame of a file, or {-1} when the file is refused.
+Row FrameRow(const Bytes& file, long frame = 0, int y = 0) {
+    const CxImage img = Frame(file, frame);
+    return img.IsValid() ? TopRow(img, y) : Row{-1};
 }
 
 } // namespace
@@ -429,10 +432,9 @@ TEST(GifDecode, SignaturesMetadataAndTheDimensionQuery) {
 TEST(GifDecode, TheCanvasStartsAsTheControlsIndexAndFramesComposeOnIt) {
     const Bytes small =
         Gif({Screen(6, 4, 4), Control(0, 2), Image(1, 1, 3, 2, {0, 1, 2, 3, 3, 1}, 2), kTrailer});
-    CxImage img;
-    ASSERT_TRUE(DecodeBytes(small, FORMAT_GIF, img));
+    const CxImage img = Frame(small);
     EXPECT_EQ(img.GetTransIndex(), 2);
-    EXPECT_EQ(TopRow(img, 0), Filled(6, 2));
+    EXPECT_EQ(TopRow(img, 0), Row(6, 2));
     EXPECT_EQ(TopRow(img, 1), (Row{2, 0, 1, 2, 2, 2}));
     EXPECT_EQ(TopRow(img, 2), (Row{2, 3, 3, 1, 2, 2}));
     // Without the transparency flag the index byte still fills the canvas.
@@ -443,14 +445,14 @@ TEST(GifDecode, TheCanvasStartsAsTheControlsIndexAndFramesComposeOnIt) {
     // Disposal 2 turns the whole canvas into the low byte of the first
     // frame's transparent index (-1: 255, which a 4-bit canvas holds as 15).
     for (int colors : {4, 256}) {
-        const Bytes file = Gif({Screen(4, 4, colors), Control(0),
-                                Image(0, 0, 4, 4, Filled(16, 1), colors == 4 ? 2 : 8), Control(2),
-                                Image(0, 0, 2, 2, Filled(4, 2), 2), Control(0),
-                                Image(3, 3, 1, 1, {3}, 2), kTrailer});
+        const Bytes file =
+            Gif({Screen(4, 4, colors), Control(0),
+                 Image(0, 0, 4, 4, Row(16, 1), colors == 4 ? 2 : 8), Control(2),
+                 Image(0, 0, 2, 2, Row(4, 2), 2), Control(0), Image(3, 3, 1, 1, {3}, 2), kTrailer});
         const int fill = colors == 4 ? 15 : 255;
-        EXPECT_EQ(FrameRow(file, 0), Filled(4, 1));
+        EXPECT_EQ(FrameRow(file, 0), Row(4, 1));
         EXPECT_EQ(FrameRow(file, 1), (Row{2, 2, 1, 1}));
-        EXPECT_EQ(FrameRow(file, 2), Filled(4, fill));
+        EXPECT_EQ(FrameRow(file, 2), Row(4, fill));
         EXPECT_EQ(FrameRow(file, 2, 3), (Row{fill, fill, fill, 3}));
     }
 }
@@ -482,10 +484,9 @@ TEST(GifDecode, TrueColourMosaicAndInterlacedRows) {
 TEST(GifDecode, FramesInsideTheScreenAndTablesAndTransparencyPerFrame) {
     // The frame reaching outside the screen is neither counted nor drawn.
     const Bytes outside =
-        Gif({Screen(4, 1, 4), Image(0, 0, 4, 1, Filled(4, 1), 2), Image(2, 0, 3, 1, {3, 3, 3}, 2),
+        Gif({Screen(4, 1, 4), Image(0, 0, 4, 1, Row(4, 1), 2), Image(2, 0, 3, 1, {3, 3, 3}, 2),
              Image(0, 0, 1, 1, {2}, 2), kTrailer});
-    CxImage img;
-    ASSERT_TRUE(DecodeBytes(outside, FORMAT_GIF, img, 1));
+    CxImage img = Frame(outside, 1);
     EXPECT_EQ(img.GetNumFrames(), 2);
     EXPECT_EQ(TopRow(img, 0), (Row{2, 1, 1, 1}));
     EXPECT_EQ(FrameRow(outside, 2), Row{-1});
@@ -493,18 +494,15 @@ TEST(GifDecode, FramesInsideTheScreenAndTablesAndTransparencyPerFrame) {
     // A local table governs its own frame only.
     const Bytes tables = Gif(
         {Screen(2, 1, 2), Image(0, 0, 2, 1, {0, 1}, 2, 4), Image(0, 0, 2, 1, {1, 0}, 2), kTrailer});
-    ASSERT_TRUE(DecodeBytes(tables, FORMAT_GIF, img, 0));
-    EXPECT_EQ(img.GetPaletteColor(1).rgbRed, LocalColor(1).rgbRed);
-    ASSERT_TRUE(DecodeBytes(tables, FORMAT_GIF, img, 1));
-    EXPECT_EQ(img.GetPaletteColor(1).rgbRed, GlobalColor(1).rgbRed);
+    EXPECT_EQ(Frame(tables, 0).GetPaletteColor(1).rgbRed, LocalColor(1).rgbRed);
+    EXPECT_EQ(Frame(tables, 1).GetPaletteColor(1).rgbRed, GlobalColor(1).rgbRed);
     // A later frame's transparent index does not make the first frame's
     // pixels transparent, and a control without the flag clears it.
     const Bytes file = Gif({Screen(3, 1, 4), Image(0, 0, 3, 1, {2, 1, 2}, 2), Control(0, 2),
                             Image(0, 0, 3, 1, {3, 2, 3}, 2), Control(0),
                             Image(0, 0, 3, 1, {2, 2, 1}, 2), kTrailer});
-    CxImage first;
-    ASSERT_TRUE(DecodeBytes(file, FORMAT_GIF, first));
-    EXPECT_EQ(first.GetTransIndex(), -1);
+    EXPECT_EQ(Frame(file).GetTransIndex(), -1);
+    EXPECT_EQ(FrameRow(file, 0), (Row{2, 1, 2}));
     EXPECT_EQ(FrameRow(file, 1), (Row{3, 1, 3}));
     EXPECT_EQ(FrameRow(file, 2), (Row{2, 2, 1}));
     // Decoding into an image that had a transparent index forgets it.
@@ -523,10 +521,9 @@ TEST(GifDecode, StreamsOtherWritersProduce) {
               (Row{1, 1, 1}));
     // A later frame with a larger table is not cut to the first frame's depth.
     const Row odd = {1, 3, 5, 7, 9, 11, 13, 15};
-    CxImage img;
-    ASSERT_TRUE(DecodeBytes(Gif({Screen(8, 1, 2), Image(0, 0, 8, 1, Filled(8, 1), 2),
-                                 Image(0, 0, 8, 1, odd, 4, 16), kTrailer}),
-                            FORMAT_GIF, img, 1));
+    const CxImage img = Frame(Gif({Screen(8, 1, 2), Image(0, 0, 8, 1, Row(8, 1), 2),
+                                   Image(0, 0, 8, 1, odd, 4, 16), kTrailer}),
+                              1);
     EXPECT_EQ(img.GetBpp(), 4);
     EXPECT_EQ(TopRow(img, 0), odd);
     // A zero-length comment ends the scan: before any image nothing is
@@ -591,10 +588,10 @@ TEST(GifHostile, RowsTheDataDoesNotSupplyHoldTheCanvas) {
     // 4 rows of index 1, data for one and a half: the rest is the canvas,
     // filled with the control's index byte (3), never stale memory.
     const Bytes file = Gif({Screen(4, 4, 4), Control(0, 3), Descriptor(0, 0, 4, 4),
-                            LiteralLzw(Filled(6, 1), 2), kTrailer});
-    EXPECT_EQ(FrameRow(file, 0, 0), Filled(4, 1));
+                            LiteralLzw(Row(6, 1), 2), kTrailer});
+    EXPECT_EQ(FrameRow(file, 0, 0), Row(4, 1));
     EXPECT_EQ(FrameRow(file, 0, 1), (Row{1, 1, 3, 3}));
-    EXPECT_EQ(FrameRow(file, 0, 3), Filled(4, 3));
+    EXPECT_EQ(FrameRow(file, 0, 3), Row(4, 3));
 }
 
 TEST(GifHostile, ThousandsOfTinyFramesAndLongDataStayLinear) {
@@ -620,11 +617,11 @@ TEST(GifHostile, ThousandsOfTinyFramesAndLongDataStayLinear) {
     EXPECT_EQ(img.GetPixelIndex(lastX - 1, lastY), 15);
     // 1 x 1 frames, plain and interlaced, each followed by 300 KB of codes.
     for (int flags : {0, 0x40}) {
-        EXPECT_EQ(FrameRow(Gif({Screen(2, 1, 4), Descriptor(0, 0, 1, 1, flags),
-                                LiteralLzw(Filled(800000, 2), 2), Image(0, 0, 2, 1, {2, 1}, 2),
-                                kTrailer}),
-                           1),
-                  (Row{2, 1}))
+        EXPECT_EQ(
+            FrameRow(Gif({Screen(2, 1, 4), Descriptor(0, 0, 1, 1, flags),
+                          LiteralLzw(Row(800000, 2), 2), Image(0, 0, 2, 1, {2, 1}, 2), kTrailer}),
+                     1),
+            (Row{2, 1}))
             << flags;
     }
 }
