@@ -226,7 +226,7 @@ TEST_P(CodecHostile, TruncatedAndMutatedSeeds) {
                 Attempt(Bytes(seed.begin(), seed.begin() + long(length)), whole.GetType(), cuts))
                 << "cut at " << length;
         }
-        for (int round = 0; round < 200; ++round)
+        for (int round = 0; round < 300; ++round)
             ASSERT_NO_FATAL_FAILURE(Attempt(Mutated(seed, random), whole.GetType(), mutants))
                 << "mutation " << round;
     }
