@@ -21,20 +21,16 @@ Bytes Dib(LONG width, LONG height, WORD bpp, const Bytes& palette, const Bytes& 
                   mask);
 }
 
-Bytes IconFile(const std::vector<IconImage>& images, WORD type = 1) {
-    Bytes file = {0, 0};
-    Put16(file, type);
-    Put16(file, static_cast<unsigned>(images.size()));
-    std::size_t offset = 6 + 16 * images.size();
+// An icon file (type 1) of the images.
+Bytes IconFile(const std::vector<IconImage>& images) {
+    Bytes file = {0, 0, 1, 0, BYTE(images.size()), 0}, dibs;
     for (const IconImage& image : images) {
         file.insert(file.end(), {image.dirWidth, image.dirHeight, 0, 0, 0, 0, 0, 0});
         Put32(file, static_cast<std::uint32_t>(image.dib.size()));
-        Put32(file, static_cast<std::uint32_t>(offset));
-        offset += image.dib.size();
+        Put32(file, static_cast<std::uint32_t>(6 + 16 * images.size() + dibs.size()));
+        dibs = Concat(dibs, image.dib);
     }
-    for (const IconImage& image : images)
-        file = Concat(file, image.dib);
-    return file;
+    return Concat(file, dibs);
 }
 
 // Rows of 4 bytes, each row's first byte given.
