@@ -1,9 +1,8 @@
-// Helpers shared by the codec tests: encoding to and decoding from byte
-// vectors, files written by ImageMagick, comparison with ImageMagick's
-// decoding, and the truncation and mutation sweeps of the hostile-input tests.
+// Helpers shared by the codec tests: files in memory, test pictures, files
+// written by ImageMagick, and comparison with another decoder's pixels.
 #pragma once
 
-#include <functional>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,83 +14,69 @@ namespace codectest {
 
 using Bytes = std::vector<BYTE>;
 
+Bytes Concat(Bytes a, const Bytes& b);
+// Little-endian fields appended to a file under construction.
+void Put16(Bytes& b, unsigned v);
+void Put32(Bytes& b, std::uint32_t v);
+// A 40-byte DIB information header (2835 pixels per metre, 72 dpi).
+Bytes InfoHeader(LONG width, LONG height, WORD bpp, DWORD compression = BI_RGB, DWORD colours = 0);
+Bytes ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const Bytes& data);
+
 // The encoded file, or an empty vector when the encoder refuses (its text is
 // then in img's lastError).
 Bytes EncodeBytes(CxImage& img, DWORD format);
-Bytes Concat(Bytes a, const Bytes& b);
-// Decodes through the dispatch from memory; FORMAT_UNKNOWN detects.
-bool DecodeBytes(const Bytes& data, DWORD format, CxImage& out);
-// Decodes straight with a codec object, so that its info (numFrames ...) and
-// its own refusal text stay visible. Codec is CxImageICO, CxImageTGA ...
+// Decodes frame `frame` through the dispatch from memory; FORMAT_UNKNOWN detects.
+bool DecodeBytes(const Bytes& data, DWORD format, CxImage& out, long frame = 0);
+// The image decoded from memory as `format`; invalid when refused.
+CxImage Decoded(const Bytes& data, DWORD format);
+// Decodes straight with a codec object, so that its own state (frames, loop
+// count ...) and refusal text stay visible.
 template <class Codec>
 bool DecodeWith(const Bytes& data, Codec& codec) {
     CxMemFile file(const_cast<BYTE*>(data.data()), static_cast<long>(data.size()));
     return codec.Decode(&file);
 }
+// Refusal texts, each with the files that must get it.
+using Refusals = std::vector<std::pair<const char*, std::vector<Bytes>>>;
+// Decodes every file as `format`: each must be refused with its text.
+void ExpectRefusals(DWORD format, const Refusals& refusals);
 
-// The refusal text of a codec object's decoder, or "<decoded>" when it
-// accepts the file.
-template <class Codec>
-std::string DecodeError(const Bytes& file) {
-    Codec codec;
-    return DecodeWith(file, codec) ? "<decoded>" : codec.GetLastError();
+// The ICO and GIF decoders refuse most damaged files without a message.
+inline bool RefusesSilently(DWORD format) {
+    return format == FORMAT_ICO || format == FORMAT_GIF;
 }
-// The refusal text of an encoder, or "<encoded>" when it writes the image.
-std::string EncodeError(CxImage& img, DWORD format);
-
-// A temporary file name of this process: ctest runs the tests of one program
-// in parallel processes, which must not share files.
-std::string ScratchFile(const std::string& name);
-Bytes ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const Bytes& data);
 
 // Runs /usr/bin/convert <arguments> <output>; true when it wrote the file.
 bool MagickWrite(const std::string& arguments, const std::string& output);
 
+// A deterministic picture of noise-like values (every palette entry
+// distinct; black and white at 1 bit), with an alpha plane holding 0 and
+// other levels when asked.
+CxImage MakePicture(DWORD width, DWORD height, DWORD bpp, bool alpha = false);
 // Transparency as the container expresses it: alpha 0 in the alpha plane,
 // else the transparent index (indexed) or transparent colour (true colour).
 bool IsTransparent(const CxImage& img, LONG x, LONG y);
 
-// Compares an image with ImageMagick's decoding of a file, pixel by pixel
-// (ImageMagick's rows are top-down). Transparency must agree; colours are
-// compared where the pixel is opaque, after mapping ImageMagick's channel
-// value through `expect`. Returns the number of differing pixels, or -1 when
-// the sizes differ.
-long DifferencesFromMagick(const CxImage& img, const testsupport::Decoded& magick,
-                           const std::function<BYTE(BYTE)>& expect = nullptr);
-
-// Pixel differences between our decoding of a file ImageMagick writes
-// (convert <arguments> into a file ending in `suffix`) and ImageMagick's own
-// decoding of it; -1 when either side fails.
-long MagickFileDifferences(const std::string& arguments, const std::string& suffix, DWORD format,
-                           const std::function<BYTE(BYTE)>& expect = nullptr);
-// Pixel differences between an image and ImageMagick's decoding of the file
-// we write of it; -1 when either side fails.
-long OurFileDifferences(CxImage& img, DWORD format, const std::string& suffix);
-
-// A deterministic test picture at 1, 4, 8 or 24 bits per pixel, with a
-// palette for indexed depths that uses every colour.
-CxImage MakePicture(DWORD width, DWORD height, DWORD bpp);
-// Writes MakePicture (width x height) at each depth and reads it back by
-// detection; lists what differs ("" when the format, depth and colours all
-// come back).
-std::string RoundTripFailures(DWORD format, std::initializer_list<DWORD> depths,
-                              std::initializer_list<DWORD> widths, DWORD height);
-// A 24-bit picture with an alpha plane holding 0 and other levels.
-CxImage PictureWithAlpha(DWORD width, DWORD height);
-// Same width, height and colour (palette entries resolved) for every pixel.
-bool SameColours(const CxImage& a, const CxImage& b);
-
-struct SweepCounts {
-    int decoded = 0;
-    int refused = 0;
-    int refusedWithoutText = 0; // refusals that left lastError empty
+// How our pixels must relate to another decoder's.
+struct Rule {
+    // Bits a channel (red, green, blue) holds: below 8 the top bits must
+    // agree and ours must have the low bits 0.
+    int bits[3] = {8, 8, 8};
+    int slack = 0;           // allowed difference of 8-bit channels
+    bool colourOnly = false; // skip their transparent pixels, ignore alpha
 };
-// Decodes every prefix of a file (all lengths for small files, evenly spread
-// cuts for large ones).
-SweepCounts TruncationSweep(const Bytes& file, DWORD format);
-// Decodes `rounds` copies of a file with 1 to 4 bytes overwritten (random,
-// 0x00, 0xFF, 0x7F or 0x80 at random places), from a fixed seed.
-SweepCounts MutationSweep(const Bytes& file, DWORD format, unsigned seed, int rounds);
+// Pixels that differ from another decoder's RGBA (rows top-down): unless
+// colourOnly, transparency must agree and an alpha plane must match; colours
+// are compared where the pixel is not transparent. -1 when the sizes differ.
+long Differences(const CxImage& img, const testsupport::Decoded& theirs, const Rule& rule = {});
+// The rule for a file: BMP colours only (the decoder keeps no alpha) with
+// bit-field channels as wide as their masks; 15- and 16-bit TGA channels are
+// v << 3, and bit 15 is not alpha. Other files: the default.
+Rule RuleFor(const Bytes& file, DWORD format);
+// Differences between our decoding of a file ImageMagick writes (convert
+// <arguments> into a file ending in `suffix`) and ImageMagick's own, by
+// RuleFor; -1 when either side fails.
+long MagickFileDifferences(const std::string& arguments, const std::string& suffix, DWORD format);
 
 } // namespace codectest

@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -28,14 +26,10 @@ std::string CorpusDir() {
 std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
     std::vector<std::vector<std::string>> rows;
     std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> cells;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, '\t'))
-            cells.push_back(cell);
-        rows.push_back(cells);
+    for (std::string line, cell; std::getline(in, line);) {
+        std::stringstream cells(line);
+        for (rows.emplace_back(); std::getline(cells, cell, '\t');)
+            rows.back().push_back(cell);
     }
     return rows;
 }
@@ -43,18 +37,10 @@ std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
 const std::map<std::string, OracleRow>& Oracle() {
     static const std::map<std::string, OracleRow> rows = [] {
         std::map<std::string, OracleRow> table;
-        const std::string dir = CorpusDir();
-        if (dir.empty()) return table;
-        const auto lines = ReadTsv(dir + "/ORACLE.tsv");
-        if (lines.empty()) return table;
-        const std::vector<std::string>& names = lines.front();
+        const auto lines = ReadTsv(CorpusDir() + "/ORACLE.tsv"); // none without the corpus
         for (std::size_t r = 1; r < lines.size(); ++r) {
-            const std::vector<std::string>& cells = lines[r];
-            if (cells.empty()) continue;
-            OracleRow row;
-            for (std::size_t i = 0; i < names.size(); ++i)
-                row[names[i]] = i < cells.size() ? cells[i] : "";
-            table[cells[0]] = row;
+            for (std::size_t i = 0; !lines[r].empty() && i < lines[0].size(); ++i)
+                table[lines[r][0]][lines[0][i]] = i < lines[r].size() ? lines[r][i] : "";
         }
         return table;
     }();
@@ -72,70 +58,37 @@ std::vector<std::string> CorpusFiles(const std::string& folder) {
     return files;
 }
 
-namespace {
-
-std::uint32_t Rotl(std::uint32_t x, int c) {
-    return (x << c) | (x >> (32 - c));
-}
-
-} // namespace
-
 std::string Md5Hex(const std::vector<std::uint8_t>& bytes) {
-    static const std::array<int, 64> shifts = {
-        7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 5,  9,  14, 20, 5,  9,
-        14, 20, 5,  9,  14, 20, 5,  9,  14, 20, 4,  11, 16, 23, 4,  11, 16, 23, 4,  11, 16, 23,
-        4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21};
-    std::array<std::uint32_t, 64> k{};
-    for (int i = 0; i < 64; ++i)
-        k[i] = static_cast<std::uint32_t>(std::floor(std::fabs(std::sin(i + 1.0)) * 4294967296.0));
-
+    static const int kShift[4][4] = {
+        {7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
+    static const int kStep[4] = {1, 5, 3, 7}, kStart[4] = {0, 1, 5, 0}; // message word order
     std::vector<std::uint8_t> msg = bytes;
-    const std::uint64_t bitLength = static_cast<std::uint64_t>(bytes.size()) * 8;
     msg.push_back(0x80);
-    while (msg.size() % 64 != 56)
-        msg.push_back(0);
+    msg.resize((msg.size() + 71) / 64 * 64 - 8, 0);
     for (int i = 0; i < 8; ++i)
-        msg.push_back(static_cast<std::uint8_t>(bitLength >> (8 * i)));
-
-    std::uint32_t a0 = 0x67452301, b0 = 0xefcdab89, c0 = 0x98badcfe, d0 = 0x10325476;
+        msg.push_back(std::uint8_t(std::uint64_t{bytes.size()} * 8 >> (8 * i)));
+    std::uint32_t h[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
     for (std::size_t chunk = 0; chunk < msg.size(); chunk += 64) {
-        std::uint32_t m[16];
-        for (int i = 0; i < 16; ++i) {
-            const std::uint8_t* p = &msg[chunk + 4 * i];
-            m[i] = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3];
+        for (int i = 0, r = 0; i < 64; r = ++i / 16) {
+            const std::uint32_t f = r == 0   ? (b & c) | (~b & d)
+                                    : r == 1 ? (d & b) | (~d & c)
+                                    : r == 2 ? b ^ c ^ d
+                                             : c ^ (b | ~d);
+            const std::uint8_t* m = &msg[chunk + 4 * ((kStep[r] * i + kStart[r]) % 16)];
+            const std::uint32_t sum =
+                a + f + std::uint32_t(std::floor(std::fabs(std::sin(i + 1.0)) * 4294967296.0)) +
+                (m[0] | m[1] << 8 | m[2] << 16 | std::uint32_t{m[3]} << 24);
+            a = d, d = c, c = b;
+            b += sum << kShift[r][i % 4] | sum >> (32 - kShift[r][i % 4]);
         }
-        std::uint32_t a = a0, b = b0, c = c0, d = d0;
-        for (int i = 0; i < 64; ++i) {
-            std::uint32_t f;
-            int g;
-            if (i < 16) {
-                f = (b & c) | (~b & d);
-                g = i;
-            } else if (i < 32) {
-                f = (d & b) | (~d & c);
-                g = (5 * i + 1) % 16;
-            } else if (i < 48) {
-                f = b ^ c ^ d;
-                g = (3 * i + 5) % 16;
-            } else {
-                f = c ^ (b | ~d);
-                g = (7 * i) % 16;
-            }
-            f = f + a + k[i] + m[g];
-            a = d;
-            d = c;
-            c = b;
-            b = b + Rotl(f, shifts[i]);
-        }
-        a0 += a, b0 += b, c0 += c, d0 += d;
+        h[0] += a, h[1] += b, h[2] += c, h[3] += d;
     }
     std::string hex;
-    char buf[3];
-    for (std::uint32_t v : {a0, b0, c0, d0}) {
-        for (int i = 0; i < 4; ++i) {
-            std::snprintf(buf, sizeof buf, "%02x", (v >> (8 * i)) & 0xFF);
-            hex += buf;
-        }
+    for (int i = 0; i < 16; ++i) {
+        char buf[3];
+        std::snprintf(buf, sizeof buf, "%02x", (h[i / 4] >> (8 * (i % 4))) & 0xFF);
+        hex += buf;
     }
     return hex;
 }
@@ -144,15 +97,10 @@ namespace {
 
 std::vector<std::uint8_t> Dump(const CxImage& img, bool withAlpha) {
     std::vector<std::uint8_t> out;
-    const LONG w = static_cast<LONG>(img.GetWidth()), h = static_cast<LONG>(img.GetHeight());
-    if (!img.IsValid()) return out;
-    out.reserve(static_cast<std::size_t>(w) * h * (withAlpha ? 4 : 3));
-    for (LONG row = h - 1; row >= 0; --row) {
-        for (LONG x = 0; x < w; ++x) {
+    for (LONG row = LONG(img.GetHeight()) - 1; img.IsValid() && row >= 0; --row) {
+        for (LONG x = 0; x < LONG(img.GetWidth()); ++x) {
             const RGBQUAD c = img.GetPixelColor(x, row, true);
-            out.push_back(c.rgbRed);
-            out.push_back(c.rgbGreen);
-            out.push_back(c.rgbBlue);
+            out.insert(out.end(), {c.rgbRed, c.rgbGreen, c.rgbBlue});
             if (withAlpha) out.push_back(img.AlphaIsValid() ? c.rgbReserved : 255);
         }
     }
@@ -187,24 +135,21 @@ std::optional<Decoded> MagickDecode(const std::string& path, int frame) {
     if (!HaveMagick()) return std::nullopt;
     // Call the real convert directly: the machine may have a wrapper of the
     // same name earlier on the PATH.
-    const std::string quoted = "'" + path + "[" + std::to_string(frame) + "]'";
-    std::string cmd = "/usr/bin/convert " + quoted +
-                      " -auto-orient -format '%w %h\\n' -write info:- -depth 8 rgba:- 2>/dev/null";
+    const std::string cmd = "/usr/bin/convert '" + path + "[0-" + std::to_string(frame) +
+                            "]' -coalesce -delete 0--2 -auto-orient -format '%w %h\\n' -write "
+                            "info:- -depth 8 rgba:- 2>/dev/null";
     std::FILE* p = popen(cmd.c_str(), "r");
     if (!p) return std::nullopt;
     Decoded d;
     // Read the size line on its own: scanf's "\n" would also swallow pixel
     // bytes that happen to look like white space.
     char line[64];
-    if (!std::fgets(line, sizeof line, p) || std::sscanf(line, "%d %d", &d.width, &d.height) != 2) {
-        pclose(p);
-        return std::nullopt;
-    }
+    const bool sized =
+        std::fgets(line, sizeof line, p) && std::sscanf(line, "%d %d", &d.width, &d.height) == 2;
     std::uint8_t buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
         d.rgba.insert(d.rgba.end(), buf, buf + n);
-    if (pclose(p) != 0 || d.rgba.size() != static_cast<std::size_t>(d.width) * d.height * 4)
+    if (pclose(p) != 0 || !sized || d.rgba.size() != std::size_t(d.width) * d.height * 4)
         return std::nullopt;
     return d;
 }

@@ -43,7 +43,8 @@ struct Decoded {
     int height = 0;
     std::vector<std::uint8_t> rgba; // rows top-down
 };
-// ImageMagick's decoding of one frame of a file, or nothing when it fails;
+// ImageMagick's decoding of one frame of a file, composed with the frames
+// before it (coalesced, as animations show it), or nothing when it fails;
 // like the oracle table, with -auto-orient applied (its TGA reader keeps the
 // file's row order and only records the origin).
 std::optional<Decoded> MagickDecode(const std::string& path, int frame = 0);
