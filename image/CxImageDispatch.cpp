@@ -57,6 +57,10 @@ bool CxImage::Load(const char* filename, DWORD imagetype) {
 bool CxImage::DecodeWith(const CodecEntry& codec, CxFile* stream) {
     std::unique_ptr<CxImage> image = codec.create();
     image->CopyInfo(*this);
+    // The settings travel to the codec (escape, frame, options...), but the
+    // transparency described the previous picture: a codec sets its own.
+    image->SetTransIndex(-1);
+    image->SetTransColor(RGBQUAD{0, 0, 0, 0});
     if (!codec.decode(*image, stream)) {
         SetLastError(image->GetLastError());
         return false;

@@ -81,3 +81,23 @@ TEST(Dispatch, DecodeStartsAtTheStreamPositionAndLeavesTheBlockAlone) {
     EXPECT_EQ(back.GetPixelColor(1, 2, false), (RGBQUAD{30, 20, 10, 0}));
     EXPECT_EQ(shifted, before) << "decoders never write the caller's block";
 }
+
+TEST(Dispatch, ANewPictureDoesNotInheritTheOldOnesTransparency) {
+    CxImage gif(4, 4, 8);
+    gif.SetTransIndex(3);
+    BYTE* gifBytes = nullptr;
+    long gifSize = 0;
+    ASSERT_TRUE(gif.Encode(gifBytes, gifSize, FORMAT_GIF));
+    CxImage bmp(4, 4, 8);
+    BYTE* bmpBytes = nullptr;
+    long bmpSize = 0;
+    ASSERT_TRUE(bmp.Encode(bmpBytes, bmpSize, FORMAT_BMP));
+
+    CxImage img;
+    ASSERT_TRUE(img.Decode(gifBytes, static_cast<DWORD>(gifSize), FORMAT_UNKNOWN));
+    EXPECT_EQ(img.GetTransIndex(), 3);
+    ASSERT_TRUE(img.Decode(bmpBytes, static_cast<DWORD>(bmpSize), FORMAT_UNKNOWN));
+    EXPECT_EQ(img.GetTransIndex(), -1);
+    CxImage::FreeMemory(gifBytes);
+    CxImage::FreeMemory(bmpBytes);
+}
