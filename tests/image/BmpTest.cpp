@@ -156,7 +156,9 @@ TEST(Bmp, DimensionQueryAndBadHeaders) {
          {"bit count not supported", {BmpFile(1, 1, 2), BmpFile(1, 1, 0)}},
          {"Can't allocate memory",
           {BmpFile(-5, 1, 24), BmpFile(0, 1, 24), BmpFile(1, INT32_MIN, 24),
-           BmpFile(3000000, 2000000, 24)}}});
+           BmpFile(3000000, 2000000, 24)}},
+         // a header alone cannot make a huge image
+         {"BMP file too short for its image", {BmpFile(30000, 30000, 24), BmpFile(640, 480, 32)}}});
 }
 
 TEST(Bmp, ShortFilesKeepWhatTheyHoldAndClearTheRest) {
