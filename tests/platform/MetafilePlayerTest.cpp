@@ -1,9 +1,11 @@
-// The metafile player on a surface: mapping modes, transforms and saved
-// states, shapes and fill modes, pens and brushes, paths, DIB blits, and
-// hostile records.
+// The metafile player on a surface: a drawing for each kind of record
+// (mapping, transforms, saved states, fill modes, shapes, pens and brushes,
+// paths, DIB blits), and crafted hostile records.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <chrono>
+#include <tuple>
 
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileTransform.h"
@@ -15,288 +17,161 @@ using namespace metafiletest;
 namespace {
 
 constexpr int kW = 48, kH = 32;
+constexpr RECT kAny{-1, -1, -1, -1}, kNone{}, kAll{0, 0, kW, kH};
 
-// DIBs in these tests are already uncompressed 24-bit ones.
-bool PassDib(std::span<const BYTE> packed, std::vector<BYTE>& out) {
-    out.assign(packed.begin(), packed.end());
-    return true;
-}
-
-struct Painted {
-    RECT box{kW, kH, 0, 0}; // bounding box of the colour's pixels
-    int count = 0;
-};
-
-Painted Find(const TestSurface& s, COLORREF c) {
-    Painted p;
-    for (int y = 0; y < kH; ++y) {
-        for (int x = 0; x < kW; ++x) {
-            if (s.Pixel(x, y) != c) continue;
-            ++p.count;
-            p.box = RECT{std::min<LONG>(p.box.left, x), std::min<LONG>(p.box.top, y),
-                         std::max<LONG>(p.box.right, x + 1), std::max<LONG>(p.box.bottom, y + 1)};
-        }
-    }
-    return p;
-}
-
-// An EMF of kW x kH pixels (one unit a pixel in MM_TEXT) with a red brush
-// and no pen selected before the given records.
-EmfWriter RedEmf() {
+// An EMF's records after a red brush and no pen are selected.
+EmfWriter Red() {
     EmfWriter w;
     w.Pen(1, PS_NULL, 0, 0).Brush(2, BS_SOLID, kRed).Select(1).Select(2);
     return w;
 }
-
-void Play(TestSurface& s, const EmfWriter& w) {
-    const Bytes b = w.Metafile(0, 0, kW, kH);
-    ASSERT_TRUE(PlayEnhMetaFile(s.dc(), b, RECT{0, 0, kW, kH}, PassDib));
+// An EMF of kW x kH pixels, one unit a pixel in MM_TEXT.
+Bytes Emf(const EmfWriter& w) {
+    return w.Metafile(0, 0, kW, kH);
 }
 
-Painted PlayRed(const EmfWriter& w) {
-    TestSurface s(kW, kH);
-    Play(s, w);
-    return Find(s, kRed);
-}
-
-// EMR_POLYGON16 and EMR_POLYPOLYGON16 with the points given as x, y pairs.
-Bytes Points16(std::initializer_list<int> xy) {
+Bytes Points16(std::initializer_list<std::int64_t> xy) {
     Bytes b;
-    for (int v : xy)
-        Put16(b, static_cast<WORD>(v));
+    Put16(b, xy);
     return b;
+}
+Bytes Patched(Bytes b, std::size_t at, DWORD v) {
+    PutLE32(b.data() + at, v);
+    return b;
+}
+
+// Plays the file (an EMF, else a WMF) onto a white kW x kH surface: the red
+// pixels must be those of the rectangle `red` (unless kAny), and the pixels
+// `at` of their colours.
+void Check(const char* what, const Bytes& file, RECT red,
+           std::vector<std::tuple<int, int, COLORREF>> at = {}) {
+    SCOPED_TRACE(what);
+    // DIBs in these files are already uncompressed 24-bit ones.
+    const DibReader dib = [](std::span<const BYTE> packed, std::vector<BYTE>& out) {
+        out.assign(packed.begin(), packed.end());
+        return true;
+    };
+    TestSurface s(kW, kH);
+    if (!PlayEnhMetaFile(s.dc(), file, kAll, dib)) {
+        ASSERT_TRUE(PlayWinMetaFile(s.dc(), file, kAll, kAll, dib));
+    }
+    int wrong = 0;
+    for (int y = 0; y < kH && red != kAny; ++y) {
+        for (int x = 0; x < kW; ++x)
+            wrong += (s.Pixel(x, y) == kRed) !=
+                     (x >= red.left && x < red.right && y >= red.top && y < red.bottom);
+    }
+    EXPECT_EQ(wrong, 0);
+    for (const auto& [x, y, colour] : at)
+        EXPECT_EQ(s.Pixel(x, y), colour) << x << "," << y;
 }
 
 } // namespace
 
-TEST(MetafileMapping, ModesExtentsAndWorldTransform) {
-    // 4 pixels per mm: a 0.1 mm unit is 0.4 pixels, y upwards.
-    Painted p = PlayRed(RedEmf().Add(17, {MM_LOMETRIC}).Rectangle(0, 0, 100, -50));
-    EXPECT_EQ(p.box, (RECT{0, 0, 40, 20}));
-    EXPECT_EQ(p.count, 800);
-    // Window 10 x 10 onto viewport 40 x 20, then kept square.
-    EmfWriter aniso = RedEmf();
-    aniso.Add(17, {MM_ANISOTROPIC}).Add(9, {10, 10}).Add(11, {40, 20}).Rectangle(1, 1, 5, 5);
-    EXPECT_EQ(PlayRed(aniso).box, (RECT{4, 2, 20, 10}));
-    EmfWriter iso = RedEmf();
-    iso.Add(17, {MM_ISOTROPIC}).Add(9, {10, 10}).Add(11, {40, 20}).Rectangle(1, 1, 5, 5);
-    EXPECT_EQ(PlayRed(iso).box, (RECT{2, 2, 10, 10}));
-    // Origins: window (2, 2) and viewport (1, 3).
-    EmfWriter origins = RedEmf();
-    origins.Add(10, {2, 2}).Add(12, {1, 3}).Rectangle(2, 2, 6, 6);
-    EXPECT_EQ(PlayRed(origins).box, (RECT{1, 3, 5, 7}));
-    // World transform: scale 2, move (10, 5); then back to identity.
+TEST(MetafilePlayer, EachKindOfRecordDrawsWhereItSays) {
+    Check("MM_LOMETRIC: 0.4 pixels a unit, y upwards",
+          Emf(Red().Add(17, {MM_LOMETRIC}).Rectangle(0, 0, 100, -50)), {0, 0, 40, 20});
+    EmfWriter iso = Red();
+    iso.Add(17, {MM_ISOTROPIC}).Add(9, {10, 10}).Add(11, {40, 20}).Add(10, {2, 2}).Add(12, {1, 3});
+    Check("window 10 x 10 onto viewport 40 x 20 kept square, and origins",
+          Emf(iso.Rectangle(3, 3, 7, 7)), {3, 5, 11, 13});
     const auto f = [](float v) { return std::bit_cast<DWORD>(v); };
-    EmfWriter world = RedEmf();
-    world.Add(35, {f(2), 0, 0, f(2), f(10), f(5)}).Rectangle(0, 0, 5, 5);
-    EXPECT_EQ(PlayRed(world).box, (RECT{10, 5, 20, 15}));
-    world.Add(36, {0, 0, 0, 0, 0, 0, 1}).Rectangle(30, 20, 32, 22);
-    EXPECT_EQ(PlayRed(world).count, 100 + 4);
-}
-
-TEST(MetafileMapping, SavedStatesComeBack) {
-    EmfWriter w = RedEmf();
-    w.Brush(3, BS_SOLID, kBlue).Add(33, {}).Select(3).Add(10, {-20, 0}).Add(33, {});
-    w.Add(30, {0, 0, 2, 2}); // clip, then restored away
-    w.Add(34, {-2}).Rectangle(0, 0, 8, 8);
-    TestSurface s(kW, kH);
-    Play(s, w);
-    EXPECT_EQ(Find(s, kRed).box, (RECT{0, 0, 8, 8}));
-    EXPECT_EQ(Find(s, kBlue).count, 0);
-    // Clipping by IntersectClipRect limits the same rectangle.
-    EXPECT_EQ(PlayRed(RedEmf().Add(30, {2, 3, 5, 6}).Rectangle(0, 0, 8, 8)).box,
-              (RECT{2, 3, 5, 6}));
-}
-
-TEST(MetafileShapes, PolygonsUnderBothFillModes) {
-    // A five-pointed star drawn in one stroke: its centre is inside under
-    // WINDING only.
-    const Bytes star = Points16({24, 0, 38, 30, 2, 11, 46, 11, 10, 30});
-    const auto starEmf = [&](int mode) {
-        EmfWriter w = RedEmf();
-        w.Add(19, {mode}).Add(86, {0, 0, 0, 0, 5}, star);
-        return w;
-    };
-    TestSurface alternate(kW, kH), winding(kW, kH);
-    Play(alternate, starEmf(ALTERNATE));
-    Play(winding, starEmf(WINDING));
-    EXPECT_EQ(alternate.Pixel(24, 18), kWhite);
-    EXPECT_EQ(winding.Pixel(24, 18), kRed);
-    EXPECT_EQ(alternate.Pixel(24, 5), kRed);
-    // A square with a square hole, as one poly-polygon.
-    EmfWriter holed = RedEmf();
-    holed.Add(91, {0, 0, 0, 0, 2, 8, 4, 4},
-              Points16({0, 0, 20, 0, 20, 20, 0, 20, 5, 5, 15, 5, 15, 15, 5, 15}));
-    EXPECT_EQ(PlayRed(holed).count, 400 - 100);
-}
-
-TEST(MetafileShapes, EllipsesArcsPiesAndRoundRectangles) {
-    TestSurface s(kW, kH);
-    Play(s, RedEmf().Add(42, {0, 0, 40, 20}));
-    EXPECT_EQ(s.Pixel(20, 10), kRed);
-    EXPECT_EQ(s.Pixel(1, 1), kWhite);
-    EXPECT_EQ(s.Pixel(38, 18), kWhite);
-    EXPECT_EQ(Find(s, kRed).box, (RECT{0, 0, 40, 20}));
-    // A pie from 3 o'clock counterclockwise to 12 o'clock: the upper right quarter.
-    TestSurface pie(kW, kH);
-    Play(pie, RedEmf().Add(47, {0, 0, 32, 32, 32, 16, 16, 0}));
-    EXPECT_EQ(pie.Pixel(24, 8), kRed);
-    EXPECT_EQ(pie.Pixel(8, 8), kWhite);
-    EXPECT_EQ(pie.Pixel(24, 24), kWhite);
-    // Clockwise the same radial lines give the other three quarters.
-    TestSurface cw(kW, kH);
-    Play(cw, RedEmf().Add(57, {2}).Add(47, {0, 0, 32, 32, 32, 16, 16, 0}));
-    EXPECT_EQ(cw.Pixel(24, 8), kWhite);
-    EXPECT_EQ(cw.Pixel(8, 24), kRed);
-    // An arc is only outlined; a rounded rectangle misses its corners.
-    TestSurface arc(kW, kH);
-    Play(arc, EmfWriter().Add(45, {0, 0, 32, 32, 32, 16, 16, 0}));
-    EXPECT_GT(Find(arc, kBlack).count, 20);
-    EXPECT_EQ(arc.Pixel(24, 8), kWhite);
-    TestSurface round(kW, kH);
-    Play(round, RedEmf().Add(44, {0, 0, 40, 30, 20, 20}));
-    EXPECT_EQ(round.Pixel(1, 1), kWhite);
-    EXPECT_EQ(round.Pixel(20, 1), kRed);
-}
-
-TEST(MetafileShapes, PensAndBrushes) {
-    // A 5-unit pen along a horizontal line paints 5 rows.
-    TestSurface wide(kW, kH);
-    Play(wide, EmfWriter().Pen(1, PS_SOLID, 5, kBlue).Select(1).Add(27, {4, 10}).Add(54, {40, 10}));
-    EXPECT_EQ(Find(wide, kBlue).box, (RECT{4, 8, 40, 13}));
-    // A null brush leaves the inside alone; a hatched one paints its lines
-    // and, opaque, the background colour between them.
-    TestSurface hollow(kW, kH);
-    Play(hollow, EmfWriter().Select(0x80000005).Rectangle(0, 0, 20, 20));
-    EXPECT_EQ(hollow.Pixel(10, 10), kWhite);
-    EXPECT_EQ(hollow.Pixel(0, 10), kBlack);
-    EmfWriter hatch = RedEmf();
-    hatch.Brush(3, BS_HATCHED, kBlue, 0).Select(3).Add(25, {kGreen}).Rectangle(0, 0, 16, 16);
-    TestSurface hatched(kW, kH);
-    Play(hatched, hatch);
-    EXPECT_EQ(hatched.Pixel(3, 8), kBlue);
-    EXPECT_EQ(hatched.Pixel(3, 9), kGreen);
-    hatch.Add(18, {TRANSPARENT}).Rectangle(20, 0, 36, 16);
-    Play(hatched, hatch);
-    EXPECT_EQ(hatched.Pixel(23, 9), kWhite);
-}
-
-TEST(MetafileShapes, BezierPathsFill) {
-    // A closed figure of a line and a Bezier bulge, filled from the path.
-    EmfWriter w = RedEmf();
-    w.Add(59, {}).Add(27, {4, 20}).Add(88, {0, 0, 0, 0, 3}, Points16({4, 0, 36, 0, 36, 20}));
-    w.Add(61, {}).Add(60, {}).Add(62, {0, 0, 0, 0});
-    TestSurface s(kW, kH);
-    Play(s, w);
-    EXPECT_EQ(s.Pixel(20, 12), kRed);
-    EXPECT_EQ(s.Pixel(20, 25), kWhite);
-    // Nothing is drawn while the path is recorded.
-    EmfWriter open = RedEmf();
-    open.Add(59, {}).Rectangle(0, 0, 10, 10).Add(60, {});
-    EXPECT_EQ(PlayRed(open).count, 0);
-}
-
-TEST(MetafileDib, StretchedBlitsInBothFormats) {
+    EmfWriter world = Red();
+    world.Add(35, {f(2), 0, 0, f(2), 0, 0}).Add(36, {f(1), 0, 0, f(1), f(10), f(5), 3});
+    Check("world transform: scale 2, then move (10, 5)", Emf(world.Rectangle(0, 0, 5, 5)),
+          {10, 5, 20, 15});
+    EmfWriter saved = Red();
+    saved.Brush(3, BS_SOLID, kBlue).Add(33, {}).Select(3).Add(10, {-20, 0}).Add(33, {});
+    saved.Add(30, {0, 0, 2, 2}).Add(34, {-2}).Add(30, {2, 3, 5, 6});
+    Check("brush, origin and clip come back; a clip rectangle limits",
+          Emf(saved.Rectangle(0, 0, 8, 8)), {2, 3, 5, 6});
+    const Bytes star = Points16({24, 0, 38, 30, 2, 11, 46, 11, 10, 30}); // in one stroke
+    Check("a star under ALTERNATE: the centre is outside",
+          Emf(Red().Add(19, {ALTERNATE}).Add(86, {0, 0, 0, 0, 5}, star)), kAny,
+          {{24, 18, kWhite}, {24, 5, kRed}});
+    Check("under WINDING it is inside",
+          Emf(Red().Add(19, {WINDING}).Add(86, {0, 0, 0, 0, 5}, star)), kAny, {{24, 18, kRed}});
+    Check("an ellipse", Emf(Red().Add(42, {0, 0, 40, 20})), kAny,
+          {{20, 10, kRed}, {1, 1, kWhite}, {38, 18, kWhite}, {39, 10, kRed}});
+    Check("a pie from 3 o'clock counterclockwise to 12: the upper right quarter",
+          Emf(Red().Add(47, {0, 0, 32, 32, 32, 16, 16, 0})), kAny,
+          {{24, 8, kRed}, {8, 8, kWhite}, {24, 24, kWhite}});
+    Check("clockwise: the other three quarters",
+          Emf(Red().Add(57, {2}).Add(47, {0, 0, 32, 32, 32, 16, 16, 0})), kAny,
+          {{24, 8, kWhite}, {8, 24, kRed}});
+    EmfWriter arc;
+    arc.Pen(1, PS_SOLID, 1, kRed).Select(1).Add(45, {0, 0, 32, 32, 32, 16, 16, 0});
+    Check("an arc is only outlined", Emf(arc), kAny,
+          {{24, 8, kWhite}, {20, 1, kRed}, {31, 12, kRed}, {0, 16, kWhite}});
+    Check("a rounded rectangle misses its corners", Emf(Red().Add(44, {0, 0, 40, 30, 20, 20})),
+          kAny, {{1, 1, kWhite}, {20, 1, kRed}});
+    Check("a pen 5 units wide paints 5 rows",
+          Emf(EmfWriter().Pen(1, PS_SOLID, 5, kRed).Select(1).Add(27, {4, 10}).Add(54, {40, 10})),
+          {4, 8, 40, 13});
+    Check("a null brush leaves the inside alone",
+          Emf(EmfWriter().Select(0x80000005).Rectangle(0, 0, 20, 20)), kNone,
+          {{10, 10, kWhite}, {0, 10, kBlack}});
+    EmfWriter hatch = Red();
+    hatch.Brush(3, BS_HATCHED, kBlue, HS_HORIZONTAL).Select(3).Add(25, {kGreen});
+    hatch.Rectangle(0, 0, 16, 16).Add(18, {TRANSPARENT}).Rectangle(20, 0, 36, 16);
+    Check("hatches over the background colour, then transparent", Emf(hatch), kNone,
+          {{3, 8, kBlue}, {3, 9, kGreen}, {23, 8, kBlue}, {23, 9, kWhite}});
+    EmfWriter path = Red();
+    path.Add(59, {}).Add(27, {4, 20}).Add(88, {0, 0, 0, 0, 3}, Points16({4, 0, 36, 0, 36, 20}));
+    Check("a path of a line and a Bezier bulge, filled",
+          Emf(path.Add(61, {}).Add(60, {}).Add(62, {0, 0, 0, 0})), kAny,
+          {{20, 12, kRed}, {20, 25, kWhite}});
+    Check("nothing is drawn while a path is recorded",
+          Emf(Red().Add(59, {}).Rectangle(0, 0, 10, 10).Add(60, {})), kNone);
+    // Red and green over blue and black.
     const Bytes dib = Dib24({{0xFF0000, 0x00FF00}, {0x0000FF, 0x000000}});
-    // EMR_STRETCHDIBITS: the 2 x 2 DIB onto (4, 4)-(24, 24).
-    EmfWriter emf;
-    emf.Add(81,
-            {0, 0, 0, 0, 4, 4, 0, 0, 2, 2, 80, 40, 120, DWORD(dib.size()) - 40, 0, SRCCOPY, 20, 20},
-            dib);
-    TestSurface s(kW, kH);
-    Play(s, emf);
-    EXPECT_EQ(s.Pixel(5, 5), kRed);
-    EXPECT_EQ(s.Pixel(22, 5), kGreen);
-    EXPECT_EQ(s.Pixel(5, 22), kBlue);
-    EXPECT_EQ(s.Pixel(22, 22), kBlack);
-    EXPECT_EQ(s.Pixel(24, 24), kWhite);
-    // META_STRETCHDIB of the same DIB into a 10 x 10 window scaled to 40 x 40.
-    TestSurface w(40, 40);
-    const Bytes wmf = WmfWriter()
-                          .Window(0, 0, 10, 10)
-                          .Add(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 5, 5, 0, 0}, dib)
-                          .Metafile();
-    ASSERT_TRUE(PlayWinMetaFile(w.dc(), wmf, RECT{0, 0, 10, 10}, RECT{0, 0, 40, 40}, PassDib));
-    EXPECT_EQ(w.Pixel(2, 2), kRed);
-    EXPECT_EQ(w.Pixel(18, 18), kBlack);
-    EXPECT_EQ(w.Pixel(21, 21), kWhite);
+    EmfWriter emfDib; // EMR_STRETCHDIBITS: header at 80 (40 bytes), bits at 120 (16 bytes)
+    emfDib.Add(81, {0, 0, 0, 0, 24, 4, 0, 0, 2, 2, 80, 40, 120, 16, 0, SRCCOPY, -20, 20}, dib);
+    Check("a 2 x 2 DIB stretched onto (24, 4)-(4, 24), mirrored", Emf(emfDib), {14, 4, 24, 14},
+          {{5, 5, kGreen}, {22, 22, kBlue}, {5, 22, kBlack}, {24, 24, kWhite}});
+    WmfWriter wmf; // 4 pixels a unit
+    wmf.Window(0, 0, 12, 8).Brush(BS_SOLID, kRed).Select(0).Add(0x061D, {0x21, 0xF0, -5, -5, 5, 5});
+    wmf.Add(0x0F43, {0x00C6, 0x0088, 0, 2, 2, 0, 0, 5, 5, 0, 0}, dib);
+    Check("META_PATBLT with negative extents, then META_STRETCHDIB ANDed onto it", wmf.Metafile(),
+          {0, 0, 10, 10}, {{18, 2, kBlack}, {2, 18, kBlack}, {21, 21, kWhite}});
 }
 
-TEST(MetafileHostile, BrokenRecordsStopOrAreSkipped) {
-    // A zero-sized WMF record stops the playback before the rectangle.
-    TestSurface s(kW, kH);
+TEST(MetafilePlayer, HostileRecordsStopOrAreSkippedWithinTheWorkCap) {
     const std::size_t live = GetLiveGdiObjectCount();
-    const Bytes wmf = WmfWriter().Add(0x001E, {}).Rectangle(0, 0, 10, 10).Metafile();
-    Bytes zero = wmf;
-    PutLE32(zero.data() + 18, 0);
-    PlayWinMetaFile(s.dc(), zero, RECT{0, 0, kW, kH}, RECT{0, 0, kW, kH}, PassDib);
-    EXPECT_EQ(Find(s, kBlack).count, 0);
-    // EMF records with an odd size or one past the end stop it too.
-    for (DWORD size : {13u, 4000u}) {
-        Bytes emf = RedEmf().Rectangle(0, 0, 10, 10).Metafile(0, 0, kW, kH);
-        PutLE32(emf.data() + 88 + 4, size);
-        TestSurface t(kW, kH);
-        PlayEnhMetaFile(t.dc(), emf, RECT{0, 0, kW, kH}, PassDib);
-        EXPECT_EQ(Find(t, kRed).count, 0);
-    }
-    // Object indices out of range select nothing: the stock white brush stays.
-    EXPECT_EQ(
-        PlayRed(EmfWriter().Brush(99999, BS_SOLID, kRed).Select(99999).Rectangle(0, 0, 9, 9)).count,
-        0);
-    EXPECT_EQ(PlayRed(EmfWriter().Select(0x80001234).Select(7).Rectangle(0, 0, 9, 9)).count, 0);
-    // More points than the record holds: the polygon is skipped.
-    EXPECT_EQ(PlayRed(RedEmf().Add(86, {0, 0, 0, 0, 1000000}, Points16({0, 0, 9, 0, 9, 9}))).count,
-              0);
-    // A DIB claiming far more pixels than the record holds is skipped.
-    Bytes huge = Dib24({{0xFF0000}});
-    PutLE32(huge.data() + 4, 30000);
-    PutLE32(huge.data() + 8, 30000);
-    EmfWriter blit;
-    blit.Add(81, {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 80, 40, 120, 4, 0, SRCCOPY, 20, 20}, huge);
-    EXPECT_EQ(PlayRed(blit).count, 0);
-    EXPECT_EQ(GetLiveGdiObjectCount(), live);
-}
-
-TEST(MetafileHostile, HugeValuesDeepNestingAndTheWorkCap) {
-    // Coordinates at the ends of the range fill the raster, clipped.
-    EXPECT_EQ(PlayRed(RedEmf().Rectangle(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX)).count,
-              kW * kH);
-    EmfWriter extents = RedEmf();
+    const auto start = std::chrono::steady_clock::now();
+    WmfWriter wmf;
+    wmf.Add(0x001E, {}).Brush(BS_SOLID, kRed).Select(0).Rectangle(0, 0, 10, 10);
+    Check("a WMF record of size 0 stops the playback", Patched(wmf.Metafile(), 18, 0), kNone);
+    // An unknown record with a rectangle 13 bytes in, its size field set to 13 or 4000.
+    Bytes hidden(5, 0);
+    Put32(hidden, {43, 24, 0, 0, 9, 9});
+    for (DWORD size : {13u, 4000u})
+        Check("an EMF record of odd size or past the end stops the playback",
+              Patched(Emf(Red().Add(1000, {}, hidden)), Emf(Red()).size() - 16, size), kNone);
+    EmfWriter indices = Red();
+    indices.Brush(99999, BS_SOLID, kBlue).Select(99999).Select(0x80001234).Select(7);
+    Check("object indices out of range select nothing", Emf(indices.Rectangle(0, 0, 9, 9)),
+          {0, 0, 9, 9});
+    Check("more points than the record holds",
+          Emf(Red().Add(86, {0, 0, 0, 0, 1000000}, Points16({0, 0, 9, 0, 9, 9}))), kNone);
+    EmfWriter hugeDib;
+    hugeDib.Add(81, {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 80, 40, 120, 4, 0, SRCCOPY, 20, 20},
+                Patched(Patched(Dib24({{0xFF0000}}), 4, 30000), 8, 30000));
+    Check("a DIB claiming far more pixels than its record holds", Emf(hugeDib), kNone);
+    Check("coordinates at the ends of the range fill the raster, clipped",
+          Emf(Red().Rectangle(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX)), kAll);
+    EmfWriter extents = Red(), deep = Red(), heavy = Red();
     extents.Add(17, {MM_ANISOTROPIC}).Add(9, {1, 1}).Add(11, {INT32_MAX, INT32_MAX});
-    extents.Rectangle(-5, -5, 5, 5).Add(42, {-9, -9, 9, 9});
-    EXPECT_EQ(PlayRed(extents).count, kW * kH);
-    // Saves far beyond the stack's depth, then restores.
-    EmfWriter deep = RedEmf();
+    Check("huge extents", Emf(extents.Rectangle(-5, -5, 5, 5).Add(42, {-9, -9, 9, 9})), kAll);
     for (int i = 0; i < 5000; ++i)
         deep.Add(33, {});
-    deep.Add(34, {-4000}).Add(34, {INT32_MIN}).Rectangle(0, 0, 4, 4);
-    EXPECT_EQ(PlayRed(deep).count, 16);
-    // Thousands of full fills: the cap on work leaves the rest out, quickly.
-    EmfWriter heavy = RedEmf();
+    deep.Add(34, {-4000}).Add(34, {INT32_MIN});
+    Check("saves far beyond the stack's depth, then restores", Emf(deep.Rectangle(0, 0, 4, 4)),
+          {0, 0, 4, 4});
     for (int i = 0; i < 10000; ++i)
         heavy.Rectangle(0, 0, kW, kH);
     heavy.Brush(3, BS_SOLID, kGreen).Select(3).Rectangle(0, 0, 4, 4);
-    TestSurface s(kW, kH);
-    const auto start = std::chrono::steady_clock::now();
-    Play(s, heavy);
+    Check("thousands of full fills: the work cap leaves the rest out", Emf(heavy), kAll);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_EQ(Find(s, kGreen).count, 0);
-    EXPECT_EQ(Find(s, kRed).count, kW * kH);
-}
-
-TEST(MetafileHostile, EveryTruncationOfAMixedFile) {
-    const Bytes dib = Dib24({{0xFF0000, 0x00FF00}});
-    EmfWriter w = RedEmf();
-    w.Add(17, {MM_ANISOTROPIC}).Add(9, {10, 10}).Add(11, {40, 20}).Add(33, {});
-    w.Add(86, {0, 0, 0, 0, 3}, Points16({0, 0, 9, 0, 9, 9})).Add(42, {0, 0, 9, 9});
-    w.Add(59, {}).Add(27, {1, 1}).Add(88, {0, 0, 0, 0, 3}, Points16({4, 0, 8, 0, 8, 8}));
-    w.Add(60, {}).Add(63, {0, 0, 0, 0}).Add(34, {-1});
-    w.Add(81, {0, 0, 0, 0, 4, 4, 0, 0, 2, 1, 80, 40, 120, 8, 0, SRCCOPY, 20, 20}, dib);
-    const Bytes whole = w.Metafile(0, 0, kW, kH);
-    for (std::size_t n = 0; n <= whole.size(); ++n) {
-        TestSurface s(kW, kH);
-        const bool played =
-            PlayEnhMetaFile(s.dc(), std::span(whole).first(n), RECT{0, 0, kW, kH}, PassDib);
-        EXPECT_EQ(played, n >= 88) << n;
-    }
+    EXPECT_EQ(GetLiveGdiObjectCount(), live);
 }
