@@ -19,10 +19,6 @@ constexpr DWORD kOs2HeaderSize = 64;
 constexpr DWORD kMaskedHeaderSize = 52; // V2 and longer carry red, green and blue masks
 
 constexpr const char* kDimensionsReturned = "output dimensions returned";
-// An uncompressed file must hold at least this share of its rows: a cut file
-// still decodes with the missing rows cleared, but a tiny header cannot make
-// a huge image.
-constexpr std::uint64_t kMinimumShareOfRows = 64;
 
 // Headers that carry their colour masks and come from published layouts:
 // V2 (52), V3 (56), V4 (108) and V5 (124).
@@ -175,7 +171,7 @@ void CxImageBMP::DecodeOrThrow(CxFile& f) {
     // The new block is not touched yet (its zeroed pages cost nothing until
     // written), so refusing here is cheap.
     if ((bih.biCompression == BI_RGB || bih.biCompression == BI_BITFIELDS) &&
-        RemainingBytes(f) < std::uint64_t{GetEffWidth()} * height / kMinimumShareOfRows)
+        !HoldsShareOfPixels(f, std::uint64_t{GetEffWidth()} * height))
         throw "BMP file too short for its image";
 
     if (IsIndexed()) ReadPalette(f, bih.biClrUsed, core);

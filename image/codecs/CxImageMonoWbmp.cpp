@@ -11,10 +11,6 @@
 namespace {
 
 constexpr DWORD kMaxEncodedSize = 255;
-// Rows are stored uncompressed, so a file holding less than this share of the
-// rows its header announces has a damaged header rather than a cut-off
-// picture; it is refused before a bitmap of that size is allocated.
-constexpr std::uint64_t kMinimumShareOfRows = 64;
 
 enum class FieldRead { Ok, Short, TooLarge };
 
@@ -62,7 +58,7 @@ void DecodeWbmp(CxImage& img, CxFile& f) {
     if (w != FieldRead::Ok || h != FieldRead::Ok || width == 0 || height == 0)
         throw "Corrupted WBMP";
     const std::size_t rowBytes = RowBytes(width);
-    if (RemainingBytes(f) < rowBytes * static_cast<std::uint64_t>(height) / kMinimumShareOfRows)
+    if (!HoldsShareOfPixels(f, rowBytes * static_cast<std::uint64_t>(height)))
         throw "Corrupted WBMP";
     if (!img.Create(width, height, 1, FORMAT_WBMP)) throw "WBMP Create failed";
     img.SetGrayPalette();

@@ -13,3 +13,12 @@ inline std::uint64_t RemainingBytes(CxFile& f) {
     if (size < 0 || pos < 0) return UINT64_MAX;
     return pos < size ? static_cast<std::uint64_t>(size - pos) : 0;
 }
+
+// Whether the stream holds at least 1/64 of the uncompressed pixel data an
+// image needs. A cut-off file passes and decodes with its missing rows
+// cleared; a file holding less has a damaged header, and refusing it before
+// allocating keeps a tiny header from making a huge image.
+inline bool HoldsShareOfPixels(CxFile& f, std::uint64_t pixelBytes) {
+    constexpr std::uint64_t kMinimumShare = 64;
+    return RemainingBytes(f) >= pixelBytes / kMinimumShare;
+}
