@@ -13,4 +13,7 @@ public:
 
     bool Decode(CxFile* file);
     bool Encode(CxFile* file);
+
+private:
+    void EncodeTo(CxFile& f);
 };
