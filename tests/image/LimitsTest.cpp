@@ -13,19 +13,6 @@ namespace {
 
 const std::string kSeeds = std::string(TORVEX_SOURCE_DIR) + "/fuzz/seeds/";
 
-// Sets the limits for one test and puts the defaults back.
-class ScopedLimits {
-public:
-    ScopedLimits(std::uint64_t pixels, std::uint64_t bytes) {
-        CxImage::SetMaxPixels(pixels);
-        CxImage::SetMaxAllocation(bytes);
-    }
-    ~ScopedLimits() {
-        CxImage::SetMaxPixels(CXIMAGE_DEFAULT_MAX_PIXELS);
-        CxImage::SetMaxAllocation(CXIMAGE_DEFAULT_MAX_ALLOCATION);
-    }
-};
-
 std::string PixelRefusal(const char* size, std::uint64_t limit = CXIMAGE_DEFAULT_MAX_PIXELS) {
     return std::string("Image of ") + size + " pixels exceeds the limit of " +
            std::to_string(limit) + " pixels";
@@ -96,8 +83,9 @@ TEST(Limits, CreateRefusesBeyondTheLimitsAfterItsOwnChecks) {
         {1000, 1, 1, ""},
         {1001, 1, 1, PixelRefusal("1001 x 1", 1000)},
         {40, 25, 1, ""}, // 40 + 8 + 25 * 8 bytes
-        {40, 25, 8, "Image of 40 x 25 pixels needs a block of 2064 bytes, more than the limit "
-                    "of 2000"},
+        {40, 25, 8,
+         "Image of 40 x 25 pixels needs a block of 2064 bytes, more than the limit "
+         "of 2000"},
         {0, 5, 24, "CxImage::Create : width and height must be greater than zero"},
         {70000, 70000, 24, "CXIMAGE_MAX_MEMORY exceeded"},
     };
@@ -135,8 +123,7 @@ TEST(Limits, SmallFilesClaimingHugeImagesAreRefusedByEveryDecoder) {
         {"top-down RLE4 BMP", FORMAT_BMP, Bmp(30000, -30000, 4, BI_RLE4, {0, 1}),
          PixelRefusal("30000 x 30000")},
         {"GIF screen", FORMAT_GIF, Gif(6727, 65351, 1, 1), PixelRefusal("6727 x 65351")},
-        {"GIF frame", FORMAT_GIF, Gif(30000, 30000, 30000, 30000),
-         PixelRefusal("30000 x 30000")},
+        {"GIF frame", FORMAT_GIF, Gif(30000, 30000, 30000, 30000), PixelRefusal("30000 x 30000")},
         {"TGA", FORMAT_TGA, Tga(65535, 65535), PixelRefusal("65535 x 65535")},
         {"PCX", FORMAT_PCX, Pcx(65535, 65535), PixelRefusal("65535 x 65535")},
         {"WBMP", FORMAT_WBMP, wbmp, PixelRefusal("2097152 x 2097152")},

@@ -187,3 +187,48 @@ TEST(TorvexWarp, MetafileInputIsDrawnThenWarped) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Pixels(out), Pixels(in)) << "the drawing, unchanged by the identity warp";
 }
+
+// Hostile pairs: files too long or with too many pairs are refused, so are
+// more pairs over all runs than the method's maximum; coordinates at the
+// 32-bit limits warp without fault; the pixel limit refuses a large input.
+TEST(TorvexWarp, HostilePairsAndThePixelLimit) {
+    const std::string in = InputPicture(), out = Scratch("out.bmp");
+    const std::string many = Scratch("many.txt"), longLine = Scratch("long.txt");
+    const std::string extreme = Scratch("extreme.txt"), rbfPairs = Scratch("rbf.txt");
+    {
+        std::ofstream m(many), r(rbfPairs);
+        for (int i = 0; i <= 10000; ++i)
+            m << i % 100 << ' ' << i / 100 << " 1 1\n";
+        for (int i = 0; i < 1997; ++i)
+            r << i % 40 << ' ' << i / 40 << ' ' << i % 40 << ' ' << i / 40 << '\n';
+        std::ofstream(longLine) << std::string(5000, '1') << '\n';
+        std::ofstream(extreme) << "2147483647 2147483647 -2147483648 -2147483648\n"
+                                  "-2147483648 0 0 2147483647\n5 5 2147483647 -2147483648\n";
+    }
+    const struct {
+        std::string args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {"--pairs " + many, 1, many + ":10001: more than 10000 pairs"},
+        {"--pairs " + longLine, 1, longLine + ":1: line longer than 4096"},
+        {"--method rbf --pairs " + rbfPairs, 2,
+         "too many pairs for rbf: 2001 over 1 runs, counting four corner pairs a run (at most "
+         "2000)"},
+        {"--repeat 71", 2, "too many pairs for mls: 10224 over 71 runs"},
+        {"--repeat 70", 0, ""},
+        {"--method idw --pairs " + extreme, 0, ""},
+        {"--method rbf --pairs " + extreme, 0, ""},
+        {"--method mls --pairs " + extreme, 0, ""},
+        {"--max-pixels 1199", 1, "Image of 40 x 30 pixels exceeds the limit of 1199 pixels"},
+        {"--max-pixels=1200", 0, ""},
+        {"--max-pixels 0", 2, "bad pixel limit '0'"},
+        {"--max-pixels -3", 2, "bad pixel limit '-3'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Result r = RunWarp(c.args + " " + in + " " + out);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
+}
