@@ -28,6 +28,13 @@ endforeach()
 install(TARGETS ${torvex_libraries} EXPORT TorvexTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development
     FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/torvex COMPONENT Development)
+# A stripping install (cpack) drops the libraries' debug information too.
+foreach(library IN LISTS torvex_libraries)
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" -g
+            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:${library}>\")
+    endif()" COMPONENT Development)
+endforeach()
 install(EXPORT TorvexTargets NAMESPACE Torvex:: DESTINATION ${torvex_cmake_dir}
     COMPONENT Development)
 

@@ -49,7 +49,8 @@ int main() {
         std::fprintf(stderr, "warp gave the wrong image\n");
         return 1;
     }
-    std::printf("decoded and warped a %lux%lu image\n", static_cast<unsigned long>(image.GetWidth()),
+    std::printf("decoded and warped a %lux%lu image\n",
+                static_cast<unsigned long>(image.GetWidth()),
                 static_cast<unsigned long>(image.GetHeight()));
     return 0;
 }
