@@ -123,6 +123,7 @@ the workbench's "Do Warping" command does.
                     result and adds the four image corners as fixed pairs
                     again. K = 0 writes INPUT unchanged in OUTPUT's format.
   --help            show this text.
+  --version         show the program's version.
 
 INPUT may be in any format the image container reads (detected from its
 content). OUTPUT's extension chooses the format written: EXTENSIONS. Any other
@@ -139,6 +140,10 @@ file line, failed warp or write).
     const std::string marker = "EXTENSIONS";
     text.replace(text.find(marker), marker.size(), OutputExtensions());
     return text;
+}
+
+std::string VersionLine() {
+    return std::string("torvex-warp ") + TORVEX_VERSION + "\n";
 }
 
 DWORD OutputFormatFor(const std::string& path) {
@@ -198,6 +203,9 @@ Outcome ParseArgs(const std::vector<std::string>& args, WarpOptions& o) {
         } else if (arg == "--help" || arg == "-h") {
             o.help = true;
             return {};
+        } else if (arg == "--version") {
+            o.version = true;
+            return {};
         } else if (Outcome r = ParseOption(args, i, o); !r.ok()) {
             return r;
         }
@@ -244,8 +252,8 @@ Outcome Run(const WarpOptions& o) {
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     WarpOptions options;
     Outcome r = ParseArgs(args, options);
-    if (r.ok() && options.help) {
-        out << Usage();
+    if (r.ok() && (options.help || options.version)) {
+        out << (options.help ? Usage() : VersionLine());
         return kSuccess;
     }
     if (r.ok()) r = Run(options);

@@ -30,6 +30,7 @@ struct WarpOptions {
     std::string output;
     DWORD outputFormat = FORMAT_UNKNOWN;
     bool help = false;
+    bool version = false;
 };
 
 // The outcome of a step that may fail: a status and, on failure, the message.
@@ -41,6 +42,8 @@ struct Outcome {
 
 // The --help text.
 std::string Usage();
+// The --version line: "torvex-warp <version>".
+std::string VersionLine();
 
 // The format an output file name asks for by its extension (any letter
 // case), or FORMAT_UNKNOWN when no encoder serves it.
