@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "app/Icons.h"
 #include "app/Resource.h"
 
 namespace {
@@ -44,7 +45,7 @@ const std::vector<MenuItemResource> kHelp = {
 
 } // namespace
 
-const std::vector<PopupResource>& MenuResource(UINT id) {
+const std::vector<PopupResource>& CTorvexResources::LoadMenu(UINT id) const {
     static const std::vector<PopupResource> mainframe = {
         {"文件(&F)", kFileNoDoc},
         {"查看(&V)", kView},
@@ -70,10 +71,11 @@ const std::vector<PopupResource>& MenuResource(UINT id) {
           {"Do Warping", ID_DO_WARPING},
           {"Option...", ID_OPTION}}},
     };
-    return id == IDR_TORVXTYPE ? document : mainframe;
+    static const std::vector<PopupResource> none;
+    return id == IDR_TORVXTYPE ? document : id == IDR_MAINFRAME ? mainframe : none;
 }
 
-const std::vector<AcceleratorResource>& AcceleratorTable() {
+const std::vector<AcceleratorResource>& CTorvexResources::LoadAccelerators(UINT id) const {
     static const std::vector<AcceleratorResource> table = {
         {"Ctrl+N", ID_FILE_NEW},    {"Ctrl+O", ID_FILE_OPEN},   {"Ctrl+S", ID_FILE_SAVE},
         {"Ctrl+P", ID_FILE_PRINT},  {"Ctrl+Z", ID_EDIT_UNDO},   {"Ctrl+X", ID_EDIT_CUT},
@@ -81,25 +83,35 @@ const std::vector<AcceleratorResource>& AcceleratorTable() {
         {"Shift+Del", ID_EDIT_CUT}, {"Ctrl+Ins", ID_EDIT_COPY}, {"Shift+Ins", ID_EDIT_PASTE},
         {"F6", ID_NEXT_PANE},       {"Shift+F6", ID_PREV_PANE},
     };
-    return table;
+    static const std::vector<AcceleratorResource> none;
+    return id == IDR_MAINFRAME ? table : none;
 }
 
-const std::vector<UINT>& ToolbarButtons() {
+const std::vector<UINT>& CTorvexResources::LoadToolBar(UINT id) const {
     static const std::vector<UINT> buttons = {ID_FILE_NEW,   ID_FILE_OPEN,
                                               ID_FILE_SAVE,  0,
                                               ID_EDIT_CUT,   ID_EDIT_COPY,
                                               ID_EDIT_PASTE, 0,
                                               ID_FILE_PRINT, 0,
                                               ID_APP_ABOUT};
-    return buttons;
+    static const std::vector<UINT> none;
+    return id == IDR_MAINFRAME ? buttons : none;
 }
 
-QString LoadString(UINT id) {
+QIcon CTorvexResources::LoadToolBarImage(UINT toolbarId, UINT commandId) const {
+    return toolbarId == IDR_MAINFRAME ? ToolbarIcon(commandId) : QIcon();
+}
+
+QIcon CTorvexResources::LoadIcon(UINT id) const {
+    return id == IDR_MAINFRAME ? ApplicationIcon() : QIcon();
+}
+
+QString CTorvexResources::LoadString(UINT id) const {
     static const std::map<UINT, const char*> table = {
         {IDR_MAINFRAME, "Torvex"},
         {IDR_TORVXTYPE, "\nTorvx\nTorvx\n\n\nTorvex.Document\nTorvx Document"},
-        {57344, "Torvex"},
-        {57345, "就绪"},
+        {AFX_IDS_APP_TITLE, "Torvex"},
+        {AFX_IDS_IDLEMESSAGE, "就绪"},
         // Command prompts: status-bar text, then the tooltip.
         {ID_FILE_NEW, "创建新文档\n新建"},
         {ID_FILE_OPEN, "打开现有文档\n打开"},
@@ -136,10 +148,7 @@ QString LoadString(UINT id) {
     return it == table.end() ? QString() : QString::fromUtf8(it->second);
 }
 
-QString CommandPrompt(UINT id) {
-    return LoadString(id).section('\n', 0, 0);
-}
-
-QString CommandTooltip(UINT id) {
-    return LoadString(id).section('\n', 1, 1);
+const CTorvexResources& TorvexResources() {
+    static const CTorvexResources resources;
+    return resources;
 }

@@ -9,15 +9,15 @@
 
 #include "app/ChildFrm.h"
 #include "app/DebugConsole.h"
+#include "app/Icons.h"
 #include "app/MainFrm.h"
 #include "app/Resource.h"
 #include "app/Resources.h"
 #include "app/TorvexDoc.h"
 #include "app/TorvexView.h"
 #include "app/framework/DocTemplate.h"
-#include "app/framework/Icons.h"
 
-CTorvexApp::CTorvexApp() : CWinApp(LoadString(57344)) {
+CTorvexApp::CTorvexApp() : CWinApp(TorvexResources()) {
     OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
     OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
     OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
@@ -39,7 +39,6 @@ bool CTorvexApp::InitInstance() {
 
     auto frame = std::make_unique<CMainFrame>();
     if (!frame->LoadFrame(IDR_MAINFRAME)) return false;
-    frame->setWindowIcon(ApplicationIcon());
     SetMainWnd(std::move(frame));
 
     CCommandLineInfo cmdInfo;

@@ -134,6 +134,7 @@ the workbench's "Do Warping" command does.
                     before anything is allocated for it (default 268435456,
                     16384 x 16384).
   --help            show this text.
+  --version         show the program's version.
 
 All runs together may use at most MAXPAIRS pairs (RBFPAIRS with rbf),
 counting the four corner pairs each run adds: with P pairs, run k uses
@@ -159,6 +160,10 @@ write).
     for (const auto& [marker, value] : fields)
         text.replace(text.find(marker), marker.size(), value);
     return text;
+}
+
+std::string VersionLine() {
+    return std::string("torvex-warp ") + TORVEX_VERSION + "\n";
 }
 
 DWORD OutputFormatFor(const std::string& path) {
@@ -227,6 +232,9 @@ Outcome ParseArgs(const std::vector<std::string>& args, WarpOptions& o) {
         } else if (arg == "--help" || arg == "-h") {
             o.help = true;
             return {};
+        } else if (arg == "--version") {
+            o.version = true;
+            return {};
         } else if (Outcome r = ParseOption(args, i, o); !r.ok()) {
             return r;
         }
@@ -282,8 +290,8 @@ Outcome Run(const WarpOptions& o) {
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     WarpOptions options;
     Outcome r = ParseArgs(args, options);
-    if (r.ok() && options.help) {
-        out << Usage();
+    if (r.ok() && (options.help || options.version)) {
+        out << (options.help ? Usage() : VersionLine());
         return kSuccess;
     }
     if (r.ok()) r = Run(options);

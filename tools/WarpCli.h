@@ -41,6 +41,7 @@ struct WarpOptions {
     DWORD outputFormat = FORMAT_UNKNOWN;
     std::uint64_t maxPixels = CXIMAGE_DEFAULT_MAX_PIXELS; // the container's image limit
     bool help = false;
+    bool version = false;
 };
 
 // The outcome of a step that may fail: a status and, on failure, the message.
@@ -52,6 +53,8 @@ struct Outcome {
 
 // The --help text.
 std::string Usage();
+// The --version line: "torvex-warp <version>".
+std::string VersionLine();
 
 // The format an output file name asks for by its extension (any letter
 // case), or FORMAT_UNKNOWN when no encoder serves it.

@@ -2,10 +2,10 @@
 
 #include <QFileInfo>
 
-#include "app/Resources.h"
 #include "app/framework/Document.h"
 #include "app/framework/MDIChildWnd.h"
 #include "app/framework/MDIFrameWnd.h"
+#include "app/framework/ResourceProvider.h"
 #include "app/framework/View.h"
 #include "app/framework/WinApp.h"
 
@@ -39,7 +39,7 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
     CMDIChildWnd* frame = CreateNewFrame(doc);
     if (path.isEmpty()) {
         // New documents are named after the document type and numbered.
-        const QString name = LoadString(m_resourceId).section('\n', 1, 1);
+        const QString name = AfxGetResources().LoadString(m_resourceId).section('\n', 1, 1);
         doc->SetTitle(name + QString::number(++m_nUntitledCount));
         if (!doc->OnNewDocument()) {
             frame->close();

@@ -2,8 +2,8 @@
 
 #include <QFileInfo>
 
-#include "app/Resource.h"
 #include "app/framework/DocTemplate.h"
+#include "app/framework/FrameworkIds.h"
 #include "app/framework/MDIChildWnd.h"
 #include "app/framework/View.h"
 #include "app/framework/WinApp.h"

@@ -3,9 +3,23 @@
 #include <QGuiApplication>
 #include <X11/XKBlib.h>
 
-#include "app/Resource.h"
+#include "app/framework/FrameworkIds.h"
+
+namespace {
+
+LockKeyHook& Hook() {
+    static LockKeyHook hook;
+    return hook;
+}
+
+} // namespace
+
+void SetLockKeyHook(LockKeyHook hook) {
+    Hook() = std::move(hook);
+}
 
 bool QueryLockKey(UINT indicatorId, bool& on) {
+    if (Hook()) return Hook()(indicatorId, on);
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     if (!display) return false;

@@ -1,18 +1,19 @@
 #include "app/framework/MDIFrameWnd.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
 
-#include "app/Resource.h"
-#include "app/Resources.h"
 #include "app/framework/DocTemplate.h"
 #include "app/framework/Document.h"
-#include "app/framework/Icons.h"
+#include "app/framework/FrameworkIds.h"
 #include "app/framework/KeyboardState.h"
 #include "app/framework/MDIChildWnd.h"
+#include "app/framework/ResourceProvider.h"
 #include "app/framework/View.h"
 #include "app/framework/WinApp.h"
 
@@ -20,6 +21,12 @@ namespace {
 
 bool IsRecentFile(UINT id) {
     return id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_LAST;
+}
+
+bool IsLockKeyEvent(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock;
 }
 
 } // namespace
@@ -41,27 +48,26 @@ CMDIFrameWnd::CMDIFrameWnd() : m_pMdiArea(new QMdiArea(this)) {
     OnCommand(ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); });
     OnUpdateCommandUI(ID_VIEW_STATUS_BAR,
                       [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisible()); });
-
-    // Toolbar and indicators follow the state on idle, as the menus do when opened.
-    auto* idle = new QTimer(this);
-    connect(idle, &QTimer::timeout, this, [this] {
-        UpdateCommandUI();
-        UpdateIndicators();
-    });
-    idle->start(250);
+    // Lock keys may be pressed in any of the program's windows; the bars'
+    // visibility is watched there too.
+    qApp->installEventFilter(this);
 }
 
-CMDIFrameWnd::~CMDIFrameWnd() = default;
+CMDIFrameWnd::~CMDIFrameWnd() {
+    qApp->removeEventFilter(this);
+}
 
 QAction* CMDIFrameWnd::MakeAction(UINT id, const QString& text) {
     auto it = m_actions.find(id);
     if (it != m_actions.end()) return it->second;
     auto* action = new QAction(text, this);
-    action->setStatusTip(CommandPrompt(id));
-    action->setToolTip(CommandTooltip(id).isEmpty() ? text : CommandTooltip(id));
+    const CResourceProvider& resources = AfxGetResources();
+    action->setStatusTip(resources.CommandPrompt(id));
+    const QString tooltip = resources.CommandTooltip(id);
+    action->setToolTip(tooltip.isEmpty() ? text : tooltip);
     action->setCheckable(id == ID_VIEW_TOOLBAR || id == ID_VIEW_STATUS_BAR);
     QList<QKeySequence> keys;
-    for (const AcceleratorResource& acc : AcceleratorTable()) {
+    for (const AcceleratorResource& acc : resources.LoadAccelerators(m_frameMenu)) {
         if (acc.id == id) keys.append(QKeySequence(QString::fromLatin1(acc.keys)));
     }
     action->setShortcuts(keys);
@@ -74,7 +80,7 @@ QAction* CMDIFrameWnd::MakeAction(UINT id, const QString& text) {
 
 void CMDIFrameWnd::BuildMenu(UINT resourceId) {
     std::vector<QMenu*>& popups = m_menuSets[resourceId];
-    for (const PopupResource& popup : MenuResource(resourceId)) {
+    for (const PopupResource& popup : AfxGetResources().LoadMenu(resourceId)) {
         auto* menu = new QMenu(QString::fromUtf8(popup.title), this);
         for (const MenuItemResource& item : popup.items) {
             if (!item.text) {
@@ -88,7 +94,7 @@ void CMDIFrameWnd::BuildMenu(UINT resourceId) {
                 placeholder->setEnabled(false);
                 m_listed[menu] = {placeholder};
                 connect(menu, &QMenu::aboutToShow, this,
-                        [this, menu] { RefreshRecentFiles(menu); });
+                        [this, menu, text] { RefreshRecentFiles(menu, text); });
                 continue;
             }
             menu->addAction(MakeAction(item.id, text));
@@ -102,7 +108,8 @@ void CMDIFrameWnd::BuildMenu(UINT resourceId) {
 
 bool CMDIFrameWnd::LoadFrame(UINT resourceId) {
     m_frameMenu = resourceId;
-    setWindowTitle(LoadString(resourceId));
+    setWindowTitle(AfxGetResources().LoadString(resourceId));
+    setWindowIcon(AfxGetResources().LoadIcon(resourceId));
     for (UINT id : {ID_NEXT_PANE, ID_PREV_PANE})
         MakeAction(id, QString());
     BuildMenu(resourceId);
@@ -121,36 +128,39 @@ void CMDIFrameWnd::ShowMenu(UINT resourceId) {
     m_shownMenu = resourceId;
 }
 
-bool CMDIFrameWnd::CreateToolBar(UINT /*resourceId*/) {
+bool CMDIFrameWnd::CreateToolBar(UINT resourceId) {
+    const CResourceProvider& resources = AfxGetResources();
     m_pToolBar = addToolBar(QString());
     m_pToolBar->setObjectName("toolbar");
     m_pToolBar->setIconSize(QSize(16, 15));
-    for (UINT id : ToolbarButtons()) {
+    for (UINT id : resources.LoadToolBar(resourceId)) {
         if (id == 0) {
             m_pToolBar->addSeparator();
             continue;
         }
-        QAction* action = MakeAction(id, CommandTooltip(id));
-        action->setIcon(ToolbarIcon(id));
+        QAction* action = MakeAction(id, resources.CommandTooltip(id));
+        action->setIcon(resources.LoadToolBarImage(resourceId, id));
         m_pToolBar->addAction(action);
     }
     return true;
 }
 
 bool CMDIFrameWnd::CreateStatusBar(const std::vector<UINT>& indicators) {
+    const CResourceProvider& resources = AfxGetResources();
     for (UINT id : indicators) {
         if (id == 0) {
-            m_pIdleText = new QLabel(LoadString(57345), this);
+            m_pIdleText = new QLabel(resources.LoadString(AFX_IDS_IDLEMESSAGE), this);
             statusBar()->addWidget(m_pIdleText, 1);
             continue;
         }
-        auto* label = new QLabel(LoadString(id), this);
+        auto* label = new QLabel(resources.LoadString(id), this);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setEnabled(false);
         statusBar()->addPermanentWidget(label);
         m_indicators[id] = label;
     }
+    UpdateIndicators();
     return true;
 }
 
@@ -161,7 +171,22 @@ void CMDIFrameWnd::UpdateIndicators() {
     }
 }
 
-void CMDIFrameWnd::RefreshRecentFiles(QMenu* menu) {
+bool CMDIFrameWnd::eventFilter(QObject* watched, QEvent* event) {
+    if (IsLockKeyEvent(event)) UpdateIndicators();
+    // The bars appear with the frame, and the toolbar's context menu hides it
+    // without a command: their check marks follow.
+    const bool shownOrHidden = event->type() == QEvent::Show || event->type() == QEvent::Hide;
+    if (shownOrHidden && (watched == m_pToolBar || watched == statusBar())) UpdateCommandUI();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMDIFrameWnd::changeEvent(QEvent* event) {
+    // Another program may have switched a lock key while this one was in the background.
+    if (event->type() == QEvent::ActivationChange) UpdateIndicators();
+    QMainWindow::changeEvent(event);
+}
+
+void CMDIFrameWnd::RefreshRecentFiles(QMenu* menu, const QString& placeholderText) {
     std::vector<QAction*>& listed = m_listed[menu];
     QAction* before = listed.empty() ? nullptr : listed.back();
     // Insert after the last listed entry, then drop the old entries.
@@ -173,7 +198,7 @@ void CMDIFrameWnd::RefreshRecentFiles(QMenu* menu) {
     listed.clear();
     const QStringList files = AfxGetApp()->GetRecentFiles();
     if (files.isEmpty()) {
-        auto* placeholder = new QAction(QString::fromUtf8("最近文件"), menu);
+        auto* placeholder = new QAction(placeholderText, menu);
         placeholder->setEnabled(false);
         menu->insertAction(next, placeholder);
         listed.push_back(placeholder);
@@ -290,7 +315,7 @@ void CMDIFrameWnd::OnChildActivated() {
 }
 
 void CMDIFrameWnd::OnUpdateFrameTitle() {
-    const QString app = LoadString(m_frameMenu);
+    const QString app = AfxGetResources().LoadString(m_frameMenu);
     CMDIChildWnd* child = MDIGetActive();
     setWindowTitle(child ? app + " - [" + child->windowTitle() + "]" : app);
 }

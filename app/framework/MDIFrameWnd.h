@@ -1,8 +1,13 @@
 // CMDIFrameWnd: the main window. It holds the document windows, builds every
 // command's action in one place, routes commands to the active view, its
 // document, its frame, itself and the application, and enables exactly the
-// commands someone on that route handles. It shows menu 128 while no
-// document window is active and the document template's menu otherwise.
+// commands someone on that route handles. It shows its own menu while no
+// document window is active and the document template's menu otherwise;
+// menus, accelerators, toolbar and texts come from the application's
+// resources. The actions' state is brought up to date when the active
+// window changes, after every command and when the toolbar or the status
+// bar is shown or hidden, and menus refresh it as they open; the lock-key
+// indicators follow the lock keys and the frame's activation.
 #pragma once
 
 #include <QLabel>
@@ -45,12 +50,14 @@ protected:
     bool CreateToolBar(UINT resourceId);
     bool CreateStatusBar(const std::vector<UINT>& indicators);
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QAction* MakeAction(UINT id, const QString& text);
     void BuildMenu(UINT resourceId);
     void ShowMenu(UINT resourceId);
-    void RefreshRecentFiles(QMenu* menu);
+    void RefreshRecentFiles(QMenu* menu, const QString& placeholderText);
     void RefreshWindowList(QMenu* menu);
     void OnChildActivated();
     void ArrangeIcons();

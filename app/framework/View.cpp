@@ -9,7 +9,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 
-#include "app/Resource.h"
+#include "app/framework/FrameworkIds.h"
 #include "app/framework/WinApp.h"
 
 namespace {

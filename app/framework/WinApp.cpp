@@ -6,10 +6,11 @@
 #include <QPrinter>
 #include <QSettings>
 
-#include "app/Resource.h"
 #include "app/framework/DocTemplate.h"
 #include "app/framework/Document.h"
+#include "app/framework/FrameworkIds.h"
 #include "app/framework/MDIFrameWnd.h"
+#include "app/framework/ResourceProvider.h"
 
 namespace {
 
@@ -32,7 +33,12 @@ CMDIFrameWnd* AfxGetMainWnd() {
     return g_app ? g_app->GetMainWnd() : nullptr;
 }
 
-CWinApp::CWinApp(const QString& appName) : m_appName(appName) {
+const CResourceProvider& AfxGetResources() {
+    return g_app->GetResources();
+}
+
+CWinApp::CWinApp(const CResourceProvider& resources)
+    : m_resources(resources), m_appName(resources.LoadString(AFX_IDS_APP_TITLE)) {
     g_app = this;
     OnCommand(ID_APP_EXIT, [this] {
         if (m_pMainWnd) m_pMainWnd->close();

@@ -1,7 +1,8 @@
-// CWinApp: the application object. It owns the document template and the
-// main window, keeps the settings and the recent-file list (QSettings under
-// the registry key and the application title), opens documents, asks for
-// file names, and handles the application-level commands.
+// CWinApp: the application object. It holds the application's resources,
+// owns the document template and the main window, keeps the settings and the
+// recent-file list (QSettings under the registry key and the application
+// title), opens documents, asks for file names, and handles the
+// application-level commands.
 #pragma once
 
 #include <QString>
@@ -14,6 +15,7 @@
 class CDocTemplate;
 class CDocument;
 class CMDIFrameWnd;
+class CResourceProvider;
 class QPrinter;
 
 // What the command line asks for at start-up.
@@ -25,7 +27,8 @@ struct CCommandLineInfo {
 
 class CWinApp : public CCmdTarget {
 public:
-    explicit CWinApp(const QString& appName);
+    // The resources outlive the application; its title is string AFX_IDS_APP_TITLE.
+    explicit CWinApp(const CResourceProvider& resources);
     ~CWinApp() override;
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
@@ -40,6 +43,7 @@ public:
     void CloseAllDocuments();
 
     const QString& GetAppName() const { return m_appName; }
+    const CResourceProvider& GetResources() const { return m_resources; }
     void SetRegistryKey(const QString& key);
     void LoadStdProfileSettings(int maxRecentFiles);
     void AddToRecentFileList(const QString& path);
@@ -70,6 +74,7 @@ private:
     void SaveRecentFiles() const;
     void OnOpenRecentFile(UINT id);
 
+    const CResourceProvider& m_resources;
     QString m_appName;
     QString m_registryKey;
     int m_maxRecentFiles = 0;
@@ -81,3 +86,5 @@ private:
 
 CWinApp* AfxGetApp();
 CMDIFrameWnd* AfxGetMainWnd();
+// The resources of the running application.
+const CResourceProvider& AfxGetResources();

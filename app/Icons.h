@@ -1,5 +1,5 @@
-// The workbench's icons, drawn in code: toolbar buttons (16 x 15) and the
-// application and document icons.
+// The workbench's icons, drawn in code: the toolbar buttons (16 x 15) and
+// the application icon.
 #pragma once
 
 #include <QIcon>

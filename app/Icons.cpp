@@ -1,15 +1,17 @@
-#include "app/framework/Icons.h"
+#include "app/Icons.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
+#include "app/AppIcon.h"
 #include "app/Resource.h"
 
 namespace {
 
-QPixmap Canvas(int w = 16, int h = 15) {
-    QPixmap pixmap(w, h);
+// A toolbar button's image.
+QPixmap Canvas() {
+    QPixmap pixmap(16, 15);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
@@ -119,30 +121,5 @@ QIcon ToolbarIcon(UINT commandId) {
 }
 
 QIcon ApplicationIcon() {
-    // A grid bent by a warp, with a control pair over it.
-    QPixmap pixmap = Canvas(32, 32);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(Qt::white);
-    p.setPen(Qt::black);
-    p.drawRect(1, 1, 30, 30);
-    p.setPen(QColor(0, 110, 200));
-    for (int i = 8; i < 32; i += 8) {
-        QPainterPath h, v;
-        h.moveTo(2, i);
-        h.quadTo(16, i + (i == 16 ? 6 : 3), 30, i);
-        v.moveTo(i, 2);
-        v.quadTo(i + (i == 16 ? 6 : 3), 16, i, 30);
-        p.drawPath(h);
-        p.drawPath(v);
-    }
-    p.setPen(QPen(Qt::green, 1));
-    p.drawLine(10, 12, 20, 20);
-    p.setPen(QPen(Qt::red, 2));
-    p.drawLine(7, 12, 13, 12);
-    p.drawLine(10, 9, 10, 15);
-    p.setPen(QPen(Qt::blue, 2));
-    p.drawLine(17, 20, 23, 20);
-    p.drawLine(20, 17, 20, 23);
-    return QIcon(pixmap);
+    return QIcon(QPixmap::fromImage(PaintApplicationIcon(32)));
 }
