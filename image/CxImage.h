@@ -190,7 +190,11 @@ public:
 
     // Format dispatch. Decoding with FORMAT_UNKNOWN tries every codec in
     // detection order; Load falls back to detection when the named codec
-    // fails. A failed decode leaves this image as it was.
+    // fails. When detection fails, the text of the first codec that
+    // recognised its signature in the file (see CodecTable.h) is the error;
+    // without one, "Decode: Unknown or wrong format", or with Load and a
+    // named format, that codec's text. A failed decode leaves this image as
+    // it was.
     bool Load(const char* filename, DWORD imagetype = FORMAT_UNKNOWN);
     bool Decode(CxFile* stream, DWORD imagetype);
     bool Decode(std::FILE* stream, DWORD imagetype);

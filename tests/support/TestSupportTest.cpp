@@ -9,3 +9,11 @@ TEST(TestSupport, Md5MatchesKnownDigests) {
     EXPECT_EQ(testsupport::Md5Hex(std::vector<std::uint8_t>(1000, 'a')),
               "cabe45dcc9ae5b66ba86600cca6b8ba8");
 }
+
+// The WMF comparison skips on what MagickReads says, so it must tell a listed
+// reader from a name ImageMagick does not list.
+TEST(TestSupport, MagickReadsFindsListedReadersOnly) {
+    if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+    EXPECT_TRUE(testsupport::MagickReads("BMP"));
+    EXPECT_FALSE(testsupport::MagickReads("NOSUCHFORMAT"));
+}
