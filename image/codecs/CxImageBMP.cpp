@@ -124,10 +124,7 @@ bool CxImageBMP::ReadBitmapInfo(CxFile* fh, BITMAPINFOHEADER* pdib, DWORD* masks
 
 bool CxImageBMP::HasSignature(CxFile* hFile) {
     BYTE head[4];
-    const long pos = hFile->Tell();
-    const bool read = hFile->Read(head, 1, sizeof head) == sizeof head;
-    hFile->Seek(pos, SEEK_SET);
-    if (!read) return false;
+    if (PeekBytes(*hFile, head, sizeof head) != sizeof head) return false;
     const DWORD size = GetLE32(head);
     return GetLE16(head) == kBmpMagic || size == kCoreHeaderSize || size == kInfoHeaderSize ||
            size == kOs2HeaderSize || IsMaskedHeader(size);

@@ -226,10 +226,8 @@ bool CxImageGIF::Decode(std::FILE* fp) {
 
 bool CxImageGIF::HasSignature(CxFile* fp) {
     BYTE signature[4];
-    const long pos = fp->Tell();
-    const bool read = fp->Read(signature, 1, sizeof signature) == sizeof signature;
-    fp->Seek(pos, SEEK_SET);
-    return read && IsGifSignature(signature);
+    return PeekBytes(*fp, signature, sizeof signature) == sizeof signature &&
+           IsGifSignature(signature);
 }
 
 bool CxImageGIF::Decode(CxFile* fp) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/codecs/CodecError.h"
+#include "image/codecs/CodecIO.h"
 #include "platform/ByteOrder.h"
 
 namespace {
@@ -251,10 +252,8 @@ bool WriteMask(CxImage& img, CxFile& f) {
 
 bool CxImageICO::HasSignature(CxFile* file) {
     BYTE header[kHeaderSize];
-    const long pos = file->Tell();
-    const bool read = file->Read(header, 1, kHeaderSize) == kHeaderSize;
-    file->Seek(pos, SEEK_SET);
-    return read && IsIconHeader(header) && GetLE16(header + 4) > 0;
+    return PeekBytes(*file, header, kHeaderSize) == kHeaderSize && IsIconHeader(header) &&
+           GetLE16(header + 4) > 0;
 }
 
 bool CxImageICO::Decode(CxFile* file) {

@@ -6,6 +6,7 @@
 
 #include "image/CxMemFile.h"
 #include "image/codecs/CodecError.h"
+#include "image/codecs/CodecIO.h"
 #include "image/codecs/CxImageBMP.h"
 #include "platform/ByteOrder.h"
 #include "platform/MetafilePlayer.h"
@@ -106,9 +107,7 @@ void CxImageMetafile::LimitSize(long long& cx, long long& cy) {
 
 bool CxImageMetafile::HasSignature(CxFile* hFile) {
     BYTE head[44];
-    const long pos = hFile->Tell();
-    const std::size_t got = hFile->Read(head, 1, sizeof head);
-    hFile->Seek(pos, SEEK_SET);
+    const std::size_t got = PeekBytes(*hFile, head, sizeof head);
     const bool placeable = got >= 4 && GetLE32(head) == kPlaceableKey;
     const bool enhanced =
         got == sizeof head && GetLE32(head) == kEmrHeader && GetLE32(head + 40) == kEmfSignature;

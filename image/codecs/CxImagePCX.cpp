@@ -11,6 +11,7 @@
 
 #include "image/CxMemFile.h"
 #include "image/codecs/CodecError.h"
+#include "image/codecs/CodecIO.h"
 #include "image/codecs/StreamRemaining.h"
 #include "platform/ByteOrder.h"
 
@@ -471,10 +472,8 @@ void EncodeData(CxImage& img, const PcxHeader& h, CxFile& f) {
 
 bool CxImagePCX::HasSignature(CxFile* file) {
     BYTE head[3];
-    const long pos = file->Tell();
-    const bool read = file->Read(head, 1, sizeof head) == sizeof head;
-    file->Seek(pos, SEEK_SET);
-    return read && head[0] == kManufacturer && head[2] == kRleEncoding;
+    return PeekBytes(*file, head, sizeof head) == sizeof head && head[0] == kManufacturer &&
+           head[2] == kRleEncoding;
 }
 
 bool CxImagePCX::Decode(CxFile* file) {
