@@ -108,6 +108,11 @@ TEST(MetafileCorpus, InkAgreesWithImageMagickAndWindows) {
     if (!testsupport::MagickReads("WMF"))
         GTEST_SKIP() << "ImageMagick cannot read WMF (scripts/setup installs "
                         "libmagickcore-6.q16-6-extra and gsfonts)";
+    for (const char* font : {"Times-Roman", "Helvetica"}) {
+        if (!testsupport::MagickHasFont(font))
+            GTEST_SKIP() << "ImageMagick has no " << font
+                         << " to draw WMF text with (scripts/setup installs gsfonts)";
+    }
     const std::vector<std::string> leftOut = {"formula1", "formula2", "formula3",
                                               "formula4", "fulltest", "64716_image",
                                               "cell",     "60677",    "pillow/drawing"};

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/support/TestSupport.h"
 
 // The corpus tests compare digests against ORACLE.tsv, so a wrong MD5 would
@@ -16,4 +18,13 @@ TEST(TestSupport, MagickReadsFindsListedReadersOnly) {
     if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
     EXPECT_TRUE(testsupport::MagickReads("BMP"));
     EXPECT_FALSE(testsupport::MagickReads("NOSUCHFORMAT"));
+}
+
+TEST(TestSupport, MagickHasFontFindsOnlyFontsWithGlyphFiles) {
+    if (!testsupport::HaveMagick()) GTEST_SKIP() << "ImageMagick is not installed";
+    EXPECT_FALSE(testsupport::MagickHasFont("NoSuchFont"));
+    EXPECT_FALSE(testsupport::MagickHasFont("Times")) << "a prefix of a listed name is no font";
+    // Debian's URW fonts (gsfonts) are where ImageMagick finds Helvetica.
+    if (std::filesystem::exists("/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.t1"))
+        EXPECT_TRUE(testsupport::MagickHasFont("Helvetica"));
 }
