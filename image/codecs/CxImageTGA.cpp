@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "image/codecs/CodecError.h"
@@ -17,6 +18,9 @@ namespace {
 constexpr std::size_t kHeaderSize = 18;
 constexpr DWORD kMaxColorMapLength = 256;
 constexpr BYTE kNoLeftover = 255;
+// The last 18 bytes of a TGA 2.0 file, after the extension and developer
+// area offsets of its footer.
+constexpr char kFooterSignature[] = "TRUEVISION-XFILE.";
 
 struct TgaHeader {
     BYTE idLength = 0;
@@ -278,6 +282,16 @@ bool WriteRows(CxImage& img, CxFile& f) {
 }
 
 } // namespace
+
+bool CxImageTGA::HasSignature(CxFile* file) {
+    const long pos = file->Tell(), size = file->Size();
+    BYTE tail[sizeof kFooterSignature];
+    if (pos < 0 || size - pos < static_cast<long>(kHeaderSize + sizeof tail)) return false;
+    const bool read = file->Seek(size - static_cast<long>(sizeof tail), SEEK_SET) &&
+                      file->Read(tail, 1, sizeof tail) == sizeof tail;
+    file->Seek(pos, SEEK_SET);
+    return read && std::memcmp(tail, kFooterSignature, sizeof tail) == 0;
+}
 
 bool CxImageTGA::Decode(CxFile* file) {
     if (!file) return false;

@@ -105,8 +105,8 @@ TEST(Dispatch, ANewPictureDoesNotInheritTheOldOnesTransparency) {
     CxImage::FreeMemory(bmpBytes);
 }
 
-// Under detection, a codec that recognised its signature (BMP, ICO, GIF, PCX,
-// the metafiles) and then failed speaks for the file; otherwise the caller
+// Under detection, a codec that recognised its signature (BMP, ICO, GIF, TGA
+// 2.0, PCX, the metafiles) and then failed speaks for the file; otherwise the caller
 // sees "Decode: Unknown or wrong format", or, when loading with a named
 // format, that codec's complaint.
 TEST(Dispatch, DetectionReportsTheCodecThatRecognisedTheFile) {
@@ -123,6 +123,12 @@ TEST(Dispatch, DetectionReportsTheCodecThatRecognisedTheFile) {
     placeable.resize(60, 0);
     const Bytes gifWithoutImages = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0x3B};
     const Bytes tgaCutShort = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 4, 0, 24, 0};
+    // A TGA 2.0 file: its footer follows a header with a colour map too long.
+    Bytes tgaWithFooter = {0, 1, 1, 0, 0, 1, 1, 24, 0, 0, 0, 0, 4, 0, 4, 0, 8, 0};
+    tgaWithFooter.resize(tgaWithFooter.size() + 8, 0);
+    for (char c : std::string("TRUEVISION-XFILE."))
+        tgaWithFooter.push_back(BYTE(c));
+    tgaWithFooter.push_back(0);
     const std::string unknown = "Decode: Unknown or wrong format";
     const struct {
         const char* what;
@@ -137,7 +143,9 @@ TEST(Dispatch, DetectionReportsTheCodecThatRecognisedTheFile) {
         {"a placeable metafile key alone", placeable, "corrupted WMF", ""},
         {"a GIF without images (refused silently)", gifWithoutImages, unknown,
          "Error reading BMP info"},
-        {"a TGA cut short (no signature)", tgaCutShort, unknown, "Error reading BMP info"},
+        {"a TGA cut short (no footer, no signature)", tgaCutShort, unknown,
+         "Error reading BMP info"},
+        {"a TGA 2.0 file (its footer)", tgaWithFooter, "bad TGA header", ""},
         {"text", Bytes{'o', 'n', 'l', 'y', ' ', 't', 'e', 'x', 't'}, unknown, "Not a BMP"},
     };
     for (const auto& c : cases) {

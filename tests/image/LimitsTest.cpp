@@ -134,7 +134,8 @@ TEST(Limits, SmallFilesClaimingHugeImagesAreRefusedByEveryDecoder) {
         for (DWORD as : {c.format, DWORD(FORMAT_UNKNOWN)}) {
             CxImage img;
             EXPECT_FALSE(DecodeBytes(c.file, as, img));
-            // TGA and WBMP have no signature, so detection does not speak for them.
+            // WBMP and a TGA without its 2.0 footer have no signature: detection does
+            // not speak for them.
             const bool generic =
                 as == FORMAT_UNKNOWN && (c.format == FORMAT_TGA || c.format == FORMAT_WBMP);
             EXPECT_EQ(img.GetLastError(), generic ? "Decode: Unknown or wrong format" : c.text);
