@@ -132,7 +132,8 @@ the workbench's "Do Warping" command does.
                     again. K = 0 writes INPUT unchanged in OUTPUT's format.
   --max-pixels N    refuse an INPUT of more than N pixels (width x height)
                     before anything is allocated for it (default 268435456,
-                    16384 x 16384).
+                    16384 x 16384); a larger N also admits blocks of up to 4
+                    bytes a pixel.
   --help            show this text.
   --version         show the program's version.
 
@@ -266,6 +267,10 @@ std::unique_ptr<CWarpMethod> MakeMethod(const std::string& name) {
 
 Outcome Run(const WarpOptions& o) {
     CxImage::SetMaxPixels(o.maxPixels);
+    // The default block limit is 4 bytes a pixel of the default image limit
+    // (the largest buffer an image needs); a larger image limit takes it along.
+    const std::uint64_t blockForLimit = o.maxPixels > UINT64_MAX / 4 ? UINT64_MAX : 4 * o.maxPixels;
+    CxImage::SetMaxAllocation(std::max(CXIMAGE_DEFAULT_MAX_ALLOCATION, blockForLimit));
     auto image = std::make_unique<CxImage>();
     if (!image->Load(o.input.c_str(), FORMAT_UNKNOWN)) {
         const std::string why = *image->GetLastError() ? image->GetLastError() : "cannot open file";

@@ -3,6 +3,7 @@
 // its pairs file, exit statuses and messages.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -56,6 +57,19 @@ std::vector<std::uint8_t> Pixels(const std::string& path) {
     const CxImage img(path.c_str(), FORMAT_UNKNOWN);
     EXPECT_TRUE(img.IsValid()) << path;
     return testsupport::ToRgb8(img);
+}
+
+// A 24-bit BMP file of headers only, claiming width x height pixels.
+std::string BmpHeadersClaiming(std::uint32_t width, std::uint32_t height) {
+    std::string b = "BM";
+    const auto put = [&b](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b += char(v >> (8 * i));
+    };
+    put(0, 4), put(0, 4), put(54, 4);
+    put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2);
+    b.resize(54, '\0');
+    return b;
 }
 
 } // namespace
@@ -230,5 +244,22 @@ TEST(TorvexWarp, HostilePairsAndThePixelLimit) {
         const Result r = RunWarp(c.args + " " + in + " " + out);
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
+}
+
+// 19000 x 19000 pixels at 3 bytes a pixel is a block above the default
+// 1 GiB: a pixel limit raised above that size takes the block limit along
+// (4 bytes a pixel), so the file's own fault is what stops it.
+TEST(TorvexWarp, ARaisedPixelLimitRaisesTheBlockLimit) {
+    const std::string claim = Scratch("claim.bmp"), out = Scratch("out.bmp");
+    std::ofstream(claim, std::ios::binary) << BmpHeadersClaiming(19000, 19000);
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "Image of 19000 x 19000 pixels exceeds the limit of 268435456 pixels"},
+        {"--max-pixels 400000000", "BMP file too short for its image"},
+    };
+    for (const auto& [args, err] : cases) {
+        const Result r = RunWarp(args + " " + claim + " " + out);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(r.err, "torvex-warp: cannot read '" + claim + "': " + err + "\n");
     }
 }
