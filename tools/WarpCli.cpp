@@ -253,8 +253,9 @@ Outcome ParseArgs(const std::vector<std::string>& args, WarpOptions& o) {
     const std::size_t most = o.method == "rbf" ? kMaxRbfPairs : kMaxPairs;
     if (used > most)
         return UsageError("too many pairs for " + o.method + ": " + std::to_string(used) +
-                          " over " + std::to_string(runs) + " runs, counting four corner pairs " +
-                          "a run (at most " + std::to_string(most) + ")");
+                          " over " + std::to_string(runs) + (runs == 1 ? " run" : " runs") +
+                          ", counting four corner pairs a run (at most " + std::to_string(most) +
+                          ")");
     return {};
 }
 

@@ -227,7 +227,7 @@ TEST(TorvexWarp, HostilePairsAndThePixelLimit) {
         {"--pairs " + many, 1, many + ":10001: more than 10000 pairs"},
         {"--pairs " + longLine, 1, longLine + ":1: line longer than 4096"},
         {"--method rbf --pairs " + rbfPairs, 2,
-         "too many pairs for rbf: 2001 over 1 runs, counting four corner pairs a run (at most "
+         "too many pairs for rbf: 2001 over 1 run, counting four corner pairs a run (at most "
          "2000)"},
         {"--repeat 71", 2, "too many pairs for mls: 10224 over 71 runs"},
         {"--repeat 70", 0, ""},
