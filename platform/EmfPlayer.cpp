@@ -7,6 +7,7 @@
 #include "platform/MetafileCanvas.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileRecord.h"
+#include "platform/MetafileText.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ enum : DWORD {
     EMR_STRETCHBLT = 77,
     EMR_SETDIBITSTODEVICE = 80,
     EMR_STRETCHDIBITS = 81,
+    EMR_EXTCREATEFONTINDIRECTW = 82,
     EMR_POLYBEZIER16 = 85,
     EMR_POLYGON16 = 86,
     EMR_POLYLINE16 = 87,
@@ -88,7 +90,8 @@ constexpr DWORD MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, M
 constexpr DWORD RGN_COPY = 5;
 constexpr BYTE PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
 
-// The stock objects a record may select: brushes 0 to 5, pens 6 to 8.
+// The stock objects a record may select: brushes 0 to 5, pens 6 to 8,
+// fonts 10 to 17.
 std::optional<MetaObject> StockObject(DWORD index) {
     static constexpr COLORREF kBrushes[] = {RGB(255, 255, 255), RGB(192, 192, 192),
                                             RGB(128, 128, 128), RGB(64, 64, 64), RGB(0, 0, 0)};
@@ -104,7 +107,7 @@ std::optional<MetaObject> StockObject(DWORD index) {
         obj.pen = MakePen(index == 8 ? PS_NULL : PS_SOLID, 0,
                           index == 6 ? RGB(255, 255, 255) : RGB(0, 0, 0), true);
     } else {
-        return std::nullopt;
+        return StockFontObject(index);
     }
     return obj;
 }
@@ -297,6 +300,9 @@ void EmfPlayer::Objects(DWORD type, const RecordView& r) {
         obj.pen = MakePen(style, r.U32(32), r.U32(40) & 0xFFFFFF, !(style & kPsGeometric));
         break;
     }
+    case EMR_EXTCREATEFONTINDIRECTW:
+        obj = EmfFontObject(r);
+        break;
     case EMR_CREATEBRUSHINDIRECT:
         obj.kind = MetaObject::Kind::Brush;
         obj.brush = MakeBrush(r.U32(12), r.U32(16) & 0xFFFFFF, r.I32(20));
@@ -519,7 +525,8 @@ void EmfPlayer::Blits(DWORD type, const RecordView& r) {
                     r.I32(44), false, SRCCOPY},
             48);
         break;
-    default: // text, regions, palettes, comments and the rest are skipped
+    default: // regions, palettes, comments and the rest are skipped
+        PlayEmfText(canvas, type, r);
         break;
     }
 }

@@ -1,5 +1,5 @@
 // Brushes and filled shapes: polygon scan conversion under both fill modes,
-// pattern blits and opaque text backgrounds.
+// and pattern blits.
 #include <algorithm>
 #include <cmath>
 
@@ -111,6 +111,18 @@ void PaintRect(Raster& raster, const std::vector<RECT>& visible, const RECT& r,
     }
 }
 
+void PaintPolygon(Raster& raster, const std::vector<RECT>& visible,
+                  const std::vector<POINT>& points, const GdiBrush& brush) {
+    std::vector<Edge> edges;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const POINT a = points[i], b = points[(i + 1) % points.size()];
+        if (a.y != b.y)
+            edges.push_back(
+                Edge{double(a.x), double(a.y), double(b.x), double(b.y), b.y > a.y ? 1 : -1});
+    }
+    FillEdges(raster, visible, edges, WINDING, brush, false, 0);
+}
+
 BOOL PolyPolygon(HDC hdc, const POINT* points, const int* counts, int polygons) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc || !points || !counts || polygons < 1) return FALSE;
@@ -148,20 +160,5 @@ BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
     const GdiBrush solid(BS_SOLID, rop == WHITENESS ? 0xFFFFFF : 0, 0);
     PaintRect(dc->bitmap->raster, VisibleRects(*dc), r, rop == PATCOPY ? *dc->brush : solid,
               dc->bkMode == OPAQUE, dc->bkRgb);
-    return TRUE;
-}
-
-BOOL ExtTextOutA(HDC hdc, [[maybe_unused]] int x, [[maybe_unused]] int y, UINT options,
-                 const RECT* rect, [[maybe_unused]] const char* text, [[maybe_unused]] UINT count,
-                 [[maybe_unused]] const int* dx) {
-    GdiDevice* dc = Find<GdiDevice>(hdc);
-    if (!dc) return FALSE;
-    if ((options & ETO_OPAQUE) && rect) {
-        const POINT a = ToDevice(*dc, rect->left, rect->top);
-        const POINT b = ToDevice(*dc, rect->right, rect->bottom);
-        const GdiBrush background(BS_SOLID, dc->bkRgb, 0);
-        PaintRect(dc->bitmap->raster, VisibleRects(*dc), RECT{a.x, a.y, b.x, b.y}, background,
-                  false, 0);
-    }
     return TRUE;
 }

@@ -32,7 +32,7 @@ inline DWORD ColorRefToRgb(COLORREF c) {
            GetBValue(c);
 }
 
-enum class GdiKind { Pen, Brush, Region, Bitmap, Device };
+enum class GdiKind { Pen, Brush, Region, Bitmap, Font, Device };
 
 struct GdiObject {
     explicit GdiObject(GdiKind k) : kind(k) {}
@@ -78,6 +78,8 @@ struct GdiBitmap : GdiObject {
     std::unique_ptr<std::uint32_t[]> storage;
 };
 
+struct GdiFont;
+
 struct GdiDevice : GdiObject {
     static constexpr GdiKind kKind = GdiKind::Device;
     GdiDevice() : GdiObject(kKind) {}
@@ -86,6 +88,7 @@ struct GdiDevice : GdiObject {
     GdiBitmap* bitmap = nullptr;        // the raster drawn on
     GdiPen* pen = nullptr;
     GdiBrush* brush = nullptr;
+    GdiFont* font = nullptr;
     POINT position{0, 0};                  // the current position, in logical units
     POINT viewportOrg{0, 0};               // device point of the logical origin
     std::optional<std::vector<RECT>> clip; // none: the whole raster
@@ -93,6 +96,9 @@ struct GdiDevice : GdiObject {
     int fillMode = ALTERNATE;
     int bkMode = OPAQUE;
     DWORD bkRgb = 0xFFFFFF;
+    DWORD textRgb = 0;
+    UINT textAlign = 0;
+    int charExtra = 0;
 };
 
 // The value a handle to the object has: registry entries are keyed by it,
@@ -139,6 +145,10 @@ bool IsEmptyRect(const RECT& r);
 // the pen's cross-section at every path pixel.
 void PaintLine(Raster& raster, const std::vector<RECT>& visible, POINT from, POINT to,
                const GdiPen& pen);
+// Fills the polygon through the device points with a brush, under the
+// winding rule.
+void PaintPolygon(Raster& raster, const std::vector<RECT>& visible,
+                  const std::vector<POINT>& points, const GdiBrush& brush);
 // Fills the device rectangle `r` (cut to the visible rectangles) with a
 // brush; pixels of a hatched brush's gaps take `bkRgb` when `opaque`.
 void PaintRect(Raster& raster, const std::vector<RECT>& visible, const RECT& r,

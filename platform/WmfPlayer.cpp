@@ -6,6 +6,7 @@
 #include "platform/MetafileCanvas.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileRecord.h"
+#include "platform/MetafileText.h"
 
 namespace {
 
@@ -152,6 +153,8 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
                    : MetaObject{MetaObject::Kind::Other, {}, {}});
         break;
     case META_CREATEFONTINDIRECT:
+        Create(WmfFontObject(r));
+        break;
     case META_CREATEPALETTE:
     case META_CREATEPATTERNBRUSH:
     case META_CREATEREGION:
@@ -313,7 +316,8 @@ void WmfPlayer::Blit(WORD function, const RecordView& r) {
                           r.Tail(24));
         break;
     }
-    default: // text, escapes, palettes, regions and the rest are skipped
+    default: // escapes, palettes, regions and the rest are skipped
+        PlayWmfText(canvas, function, r);
         break;
     }
 }
