@@ -213,14 +213,17 @@ MetaObject WmfFontObject(const RecordView& r) {
         lf.lfCharSet = flags[3], lf.lfOutPrecision = flags[4], lf.lfClipPrecision = flags[5];
         lf.lfQuality = flags[6], lf.lfPitchAndFamily = flags[7];
     }
-    // The name: up to 32 bytes of the font's code page, ending at a zero.
+    // The name: up to 32 bytes of the font's code page (1252 for symbol
+    // fonts, whose names are plain text), ending at a zero.
     const std::span<const BYTE> tail = r.Tail(24);
     const std::span<const BYTE> name = tail.first(std::min<std::size_t>(
         std::find(tail.begin(), tail.end(), BYTE{0}) - tail.begin(), LF_FACESIZE - 1));
-    MetaText decoded;
-    DecodeBytes(decoded, name, lf.lfCharSet, {}, {});
-    for (std::size_t i = 0; i < decoded.text.size() && i < LF_FACESIZE - 1; ++i)
-        lf.lfFaceName[i] = decoded.text[i];
+    const UINT codePage = lf.lfCharSet == SYMBOL_CHARSET ? 1252 : CodePageOfCharset(lf.lfCharSet);
+    std::size_t i = 0;
+    for (const DecodedChar& c : DecodeCodePage(name, codePage)) {
+        if (c.code < 0x10000 && i < LF_FACESIZE - 1)
+            lf.lfFaceName[i++] = static_cast<WCHAR>(c.code);
+    }
     return obj;
 }
 
