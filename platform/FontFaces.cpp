@@ -155,6 +155,23 @@ bool FontconfigReady() {
     return ready;
 }
 
+// The average character width as fonts of the GDI era define it: the
+// advances of the lower-case letters and the space weighted by their
+// frequency in English text. A logical font's width is measured against it;
+// the newer average over all glyphs would make Arial's stand-in narrower.
+double WeightedAverageWidth(FT_Face ft) {
+    static constexpr int kWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6,  35, 20, 56,
+                                         56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2,  166};
+    double sum = 0;
+    for (int i = 0; i < 27; ++i) {
+        const FT_ULong code = i < 26 ? 'a' + i : ' ';
+        const FT_UInt glyph = FT_Get_Char_Index(ft, code);
+        if (glyph == 0 || FT_Load_Glyph(ft, glyph, FT_LOAD_NO_SCALE) != 0) return 0;
+        sum += kWeights[i] * static_cast<double>(ft->glyph->metrics.horiAdvance);
+    }
+    return sum / 1000;
+}
+
 double Os2OrDefault(double os2Value, double fallback) {
     return os2Value > 0 ? os2Value : fallback;
 }
@@ -180,7 +197,8 @@ const FontFace* OpenFace(const std::string& file, int index) {
     f.ascent = Os2OrDefault(os2 ? os2->usWinAscent : 0, ft->ascender > 0 ? ft->ascender : 0.9 * em);
     f.descent =
         Os2OrDefault(os2 ? os2->usWinDescent : 0, ft->descender < 0 ? -ft->descender : 0.2 * em);
-    f.averageWidth = Os2OrDefault(os2 ? os2->xAvgCharWidth : 0, 0.5 * em);
+    f.averageWidth = Os2OrDefault(WeightedAverageWidth(ft),
+                                  Os2OrDefault(os2 ? os2->xAvgCharWidth : 0, 0.5 * em));
     f.underlinePosition = ft->underline_position != 0 ? -ft->underline_position : 0.1 * em;
     f.underlineThickness = Os2OrDefault(ft->underline_thickness, 0.05 * em);
     f.strikeoutPosition = Os2OrDefault(os2 ? os2->yStrikeoutPosition : 0, 0.25 * em);

@@ -15,7 +15,7 @@ struct FontFace {
     std::string file;
     double unitsPerEm = 2048;
     double ascent = 0, descent = 0; // the cell above and below the baseline (descent > 0)
-    double averageWidth = 0;
+    double averageWidth = 0;        // of the lower-case letters and the space, weighted
     double underlinePosition = 0, underlineThickness = 0; // position below the baseline
     double strikeoutPosition = 0, strikeoutSize = 0;      // position above the baseline
     bool bold = false, italic = false;
