@@ -103,8 +103,11 @@ void MetafileCanvas::Text(const MetaText& t) {
     LOGFONTW lf = state.font;
     lf.lfHeight = DeviceSize(lf.lfHeight, sy);
     lf.lfWidth = std::abs(DeviceSize(lf.lfWidth, sx));
-    lf.lfEscapement =
-        static_cast<LONG>(std::lround(std::fmod(lf.lfEscapement % 3600 + Turn(x) + 7200, 3600)));
+    // The escapement turns from the logical x axis towards logical -y, so a
+    // mapping with y upwards turns it the other way on the device.
+    const double escapement =
+        x.Determinant() < 0 ? -(lf.lfEscapement % 3600) : lf.lfEscapement % 3600;
+    lf.lfEscapement = static_cast<LONG>(std::lround(std::fmod(escapement + Turn(x) + 7200, 3600)));
     const bool updateCp = state.textAlign & TA_UPDATECP;
     const POINT at = DevicePoint(x.Apply(updateCp ? state.position : t.reference));
 

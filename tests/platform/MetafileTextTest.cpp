@@ -211,6 +211,18 @@ TEST(MetafileText, RecordsDrawWhatTheDeviceContextDraws) {
                          })});
     }
     {
+        // y upwards: an escapement of 270 degrees reads upwards too.
+        EmfWriter w = EmfText(FontSpec{u"Arial", -20, 2700});
+        w.Add(EMR_SETMAPMODE, {MM_ANISOTROPIC}).Add(9, {kW, -kH}).Add(11, {kW, kH});
+        w.Add(10, {0, kH}).Add(EMR_SETTEXTALIGN, {TA_BASELINE});
+        AddText(w, EMR_EXTTEXTOUTW, 40, 10, Utf16(u"Up", 2), 2);
+        cases.push_back({"escapement with y upwards", true, w.Metafile(0, 0, kW, kH),
+                         Direct(rotated, [](HDC dc) {
+                             SetTextAlign(dc, TA_BASELINE);
+                             Out(dc, 40, 50, u"Up");
+                         })});
+    }
+    {
         // Two EMRTEXTs after the count: strings at 120 and 124.
         EmfWriter w = EmfText(arial);
         w.Add(EMR_POLYTEXTOUTW, {0, 0,  -1, -1, GM_COMPATIBLE, 0, 0, 2, 5, 5, 1, 120, 0, 0, 0, 0, 0,
