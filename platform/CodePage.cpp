@@ -60,6 +60,13 @@ char32_t DecodeOne(iconv_t cd, const BYTE* bytes, std::size_t n) {
 // A code page's converter to UTF-32LE (null when the C library has none)
 // and the characters of its 256 single bytes.
 struct PageDecoder {
+    PageDecoder() = default;
+    PageDecoder(const PageDecoder&) = delete;
+    PageDecoder& operator=(const PageDecoder&) = delete;
+    ~PageDecoder() {
+        if (cd) iconv_close(cd);
+    }
+
     iconv_t cd = nullptr;
     std::array<char32_t, 256> single{};
 };

@@ -9,8 +9,9 @@
 
 namespace {
 
-// The largest font size handed to the device; it draws at most 4096 pixels.
-constexpr double kMaxDeviceSize = 1e6;
+// The largest font size handed to the device, which draws glyphs of at most
+// kMaxGlyphPixels.
+constexpr double kMaxDeviceSize = 1e6, kMaxGlyphPixels = 4096;
 // Playback scales this close to each other leave glyph proportions alone.
 constexpr double kSameStretch = 0.02;
 
@@ -136,11 +137,13 @@ void MetafileCanvas::Text(const MetaText& t) {
         rect = r;
     }
 
-    // The work: each character's cell and the opaque rectangle, within the clip.
+    // The work: rendering each character's glyph (wherever it lands, since
+    // glyphs are measured too) and the opaque rectangle within the clip.
     const double clipArea = std::max(0.0, (0.0 + state.clip.right - state.clip.left) *
                                               (0.0 + state.clip.bottom - state.clip.top));
-    const double cell = std::min(4096.0, std::max(16.0, std::fabs(double(lf.lfHeight))));
-    double cost = static_cast<double>(t.text.size()) * (1 + std::min(2 * cell * cell, clipArea));
+    const double cell = std::clamp(std::max(std::fabs(double(lf.lfHeight)), double(lf.lfWidth)),
+                                   16.0, kMaxGlyphPixels);
+    double cost = static_cast<double>(t.text.size()) * (1 + 2 * cell * cell);
     if (rect && (options & ETO_OPAQUE))
         cost +=
             std::min(clipArea, (0.0 + rect->right - rect->left) * (0.0 + rect->bottom - rect->top));
