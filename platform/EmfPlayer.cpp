@@ -119,7 +119,7 @@ public:
             const DWORD type = GetLE32(bytes.data() + pos);
             const DWORD size = GetLE32(bytes.data() + pos + 4);
             if (type == EMR_EOF || size < 8 || size % 4 != 0 || size > bytes.size() - pos ||
-                !canvas.NextRecord())
+                !canvas.NextRecord(type))
                 return;
             Record(type, RecordView(bytes.subspan(pos, size)));
             pos += size;
@@ -519,7 +519,10 @@ void EmfPlayer::Blits(DWORD type, const RecordView& r) {
                     r.I32(44), false, SRCCOPY},
             48);
         break;
+    case EMR_HEADER:
+        break;
     default: // text, regions, palettes, comments and the rest are skipped
+        canvas.Skip(type);
         break;
     }
 }
@@ -583,8 +586,8 @@ Xform FrameToDest(const ENHMETAHEADER& h, const RECT& dest, PointD pixelsPerMm) 
 
 } // namespace
 
-bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest,
-                     const DibReader& readDib) {
+bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest, const DibReader& readDib,
+                     PlaybackReport* report) {
     ENHMETAHEADER h;
     if (!GetEnhMetaFileHeader(emf, &h)) return false;
     // The recording device's resolution; 96 dpi when the header has none.
@@ -593,7 +596,8 @@ bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest,
         h.szlMillimeters.cy > 0)
         ppmm = {double(h.szlDevice.cx) / h.szlMillimeters.cx,
                 double(h.szlDevice.cy) / h.szlMillimeters.cy};
-    MetafileCanvas canvas(hdc, dest, MetafileTransform(FrameToDest(h, dest, ppmm), ppmm), readDib);
+    MetafileCanvas canvas(hdc, dest, MetafileTransform(FrameToDest(h, dest, ppmm), ppmm), readDib,
+                          report);
     EmfPlayer(canvas, h.nHandles).Play(emf);
     return true;
 }
