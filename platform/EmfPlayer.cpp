@@ -85,7 +85,6 @@ constexpr DWORD kDibRgbColors = 0;
 constexpr DWORD kPsGeometric = 0x00010000;
 constexpr int AD_CLOCKWISE = 2;
 constexpr DWORD MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4;
-constexpr DWORD RGN_COPY = 5;
 constexpr BYTE PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
 
 // The stock objects a record may select: brushes 0 to 5, pens 6 to 8.
