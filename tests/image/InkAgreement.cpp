@@ -1,7 +1,5 @@
 #include "tests/image/InkAgreement.h"
 
-#include <algorithm>
-
 namespace inkagreement {
 
 namespace {
@@ -26,12 +24,13 @@ std::vector<std::uint8_t> Grown(const InkMask& m) {
     return out;
 }
 
-// The share of `a`'s ink that has ink of the other picture (grown) beside it.
-double Covered(const InkMask& a, const std::vector<std::uint8_t>& otherGrown) {
+// How many of `a`'s ink pixels have ink of the other picture (grown) beside
+// them.
+long Covered(const InkMask& a, const std::vector<std::uint8_t>& otherGrown) {
     long near = 0;
     for (std::size_t i = 0; i < a.ink.size(); ++i)
         near += a.ink[i] & otherGrown[i];
-    return double(near) / double(a.count);
+    return near;
 }
 
 } // namespace
@@ -41,7 +40,7 @@ InkMask InkOf(const testsupport::Decoded& picture) {
     m.ink.resize(std::size_t(m.width) * m.height);
     for (std::size_t i = 0; i < m.ink.size(); ++i) {
         const std::uint8_t* p = &picture.rgba[4 * i];
-        m.ink[i] = p[0] + p[1] + p[2] < 3 * 235;
+        m.ink[i] = p[0] + p[1] + p[2] < 3 * 235; // mean below 235
         m.count += m.ink[i];
     }
     return m;
@@ -50,7 +49,8 @@ InkMask InkOf(const testsupport::Decoded& picture) {
 double Agreement(const InkMask& ours, const InkMask& theirs) {
     if (ours.width != theirs.width || ours.height != theirs.height) return -1;
     if (ours.count == 0 || theirs.count == 0) return ours.count == theirs.count ? 1 : 0;
-    return std::min(Covered(ours, Grown(theirs)), Covered(theirs, Grown(ours)));
+    const long agreeing = Covered(ours, Grown(theirs)) + Covered(theirs, Grown(ours));
+    return double(agreeing) / double(ours.count + theirs.count);
 }
 
 } // namespace inkagreement
