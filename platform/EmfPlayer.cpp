@@ -87,7 +87,6 @@ constexpr DWORD kDibRgbColors = 0;
 constexpr DWORD kPsGeometric = 0x00010000;
 constexpr int AD_CLOCKWISE = 2;
 constexpr DWORD MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4;
-constexpr DWORD RGN_COPY = 5;
 constexpr BYTE PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
 
 // The stock objects a record may select: brushes 0 to 5, pens 6 to 8,
@@ -122,7 +121,7 @@ public:
             const DWORD type = GetLE32(bytes.data() + pos);
             const DWORD size = GetLE32(bytes.data() + pos + 4);
             if (type == EMR_EOF || size < 8 || size % 4 != 0 || size > bytes.size() - pos ||
-                !canvas.NextRecord())
+                !canvas.NextRecord(type))
                 return;
             Record(type, RecordView(bytes.subspan(pos, size)));
             pos += size;
@@ -525,8 +524,11 @@ void EmfPlayer::Blits(DWORD type, const RecordView& r) {
                     r.I32(44), false, SRCCOPY},
             48);
         break;
+    case EMR_HEADER:
+        break;
     default: // regions, palettes, comments and the rest are skipped
-        PlayEmfText(canvas, type, r);
+        if (!PlayEmfText(canvas, type, r)) canvas.Skip(type);
+        break;
         break;
     }
 }
@@ -590,8 +592,8 @@ Xform FrameToDest(const ENHMETAHEADER& h, const RECT& dest, PointD pixelsPerMm) 
 
 } // namespace
 
-bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest,
-                     const DibReader& readDib) {
+bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest, const DibReader& readDib,
+                     PlaybackReport* report) {
     ENHMETAHEADER h;
     if (!GetEnhMetaFileHeader(emf, &h)) return false;
     // The recording device's resolution; 96 dpi when the header has none.
@@ -600,7 +602,8 @@ bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest,
         h.szlMillimeters.cy > 0)
         ppmm = {double(h.szlDevice.cx) / h.szlMillimeters.cx,
                 double(h.szlDevice.cy) / h.szlMillimeters.cy};
-    MetafileCanvas canvas(hdc, dest, MetafileTransform(FrameToDest(h, dest, ppmm), ppmm), readDib);
+    MetafileCanvas canvas(hdc, dest, MetafileTransform(FrameToDest(h, dest, ppmm), ppmm), readDib,
+                          report);
     EmfPlayer(canvas, h.nHandles).Play(emf);
     return true;
 }

@@ -136,6 +136,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
     if (!bitmap || dc->surface) return nullptr;
     if (bitmap == dc->bitmap) return bitmap;
     if (bitmap->selections > 0 && !bitmap->stock) return nullptr;
+    dc->visible.reset();
     return Reselect(dc->bitmap, bitmap);
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <utility>
 
 #include "platform/CodePage.h"
@@ -117,9 +118,8 @@ Vec Start(Vec reference, const Axes& axes, const RealizedFont& f, const Layout& 
 
 // Fills the band of the baseline from `start` over `length`, from `from` to
 // `to` pixels below it.
-void PaintBand(Raster& raster, const std::vector<RECT>& visible, Vec start, const Axes& axes,
-               double length, double from, double to, DWORD rgb) {
-    const GdiBrush brush(BS_SOLID, rgb, 0);
+void PaintBand(Raster& raster, const Region& visible, Vec start, const Axes& axes, double length,
+               double from, double to, DWORD rgb) {
     const Vec a = start + from * axes.below, b = start + to * axes.below;
     const Vec c = b + length * axes.along, d = a + length * axes.along;
     if (axes.along.y == 0 && axes.along.x > 0) {
@@ -127,22 +127,31 @@ void PaintBand(Raster& raster, const std::vector<RECT>& visible, Vec start, cons
         PaintRect(
             raster, visible,
             RECT{std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x), std::max(p.y, q.y)},
-            brush, false, 0);
+            GdiBrush(BS_SOLID, rgb, 0), false, 0);
         return;
     }
-    PaintPolygon(raster, visible, {Rounded(a), Rounded(b), Rounded(c), Rounded(d)}, brush);
+    std::vector<PIXELSPAN> row;
+    ScanPolygons({{PointD{a.x, a.y}, PointD{b.x, b.y}, PointD{c.x, c.y}, PointD{d.x, d.y}}},
+                 WINDING, visible.Bounds(), [&](LONG y, std::span<const RegionSpan> spans) {
+                     row.clear();
+                     for (const RegionSpan& s : spans)
+                         row.push_back(PIXELSPAN{s.left, y, s.right - s.left});
+                     PaintDeviceSpans(raster, visible, row, rgb);
+                 });
 }
 
-// Paints a glyph's pixels with its pen position at `pen`, row runs at a time.
-void PaintGlyph(Raster& raster, const std::vector<RECT>& visible, const RECT& box,
-                const GlyphKey& key, POINT pen, const GdiBrush& brush) {
+// Paints a glyph's pixels with its pen position at `pen`, as row runs.
+void PaintGlyph(Raster& raster, const Region& visible, const GlyphKey& key, POINT pen, DWORD rgb,
+                std::vector<PIXELSPAN>& runs) {
     // A glyph that cannot reach the visible area is not rendered.
+    const RECT box = visible.Bounds();
     const long long reach = 2LL * std::max(key.ppemX, key.ppemY) + 2;
     if (pen.x + reach < box.left || pen.x - reach >= box.right || pen.y + reach < box.top ||
         pen.y - reach >= box.bottom)
         return;
     const GlyphImage* g = RenderGlyph(key);
     if (!g) return;
+    runs.clear();
     for (int y = 0; y < g->rows; ++y) {
         const LONG row = pen.y + g->top + y;
         if (row < box.top || row >= box.bottom) continue;
@@ -154,20 +163,10 @@ void PaintGlyph(Raster& raster, const std::vector<RECT>& visible, const RECT& bo
             const int first = x;
             while (x < g->width && g->Ink(x, y))
                 ++x;
-            PaintRect(raster, visible,
-                      RECT{pen.x + g->left + first, row, pen.x + g->left + x, row + 1}, brush,
-                      false, 0);
+            runs.push_back(PIXELSPAN{pen.x + g->left + first, row, x - first});
         }
     }
-}
-
-std::vector<RECT> ClippedTo(const std::vector<RECT>& visible, const RECT& r) {
-    std::vector<RECT> out;
-    for (const RECT& v : visible) {
-        const RECT part = IntersectRects(v, r);
-        if (!IsEmptyRect(part)) out.push_back(part);
-    }
-    return out;
+    PaintDeviceSpans(raster, visible, runs, rgb);
 }
 
 RECT DeviceRect(const GdiDevice& dc, const RECT& r) {
@@ -179,19 +178,22 @@ RECT DeviceRect(const GdiDevice& dc, const RECT& r) {
 void Paint(GdiDevice& dc, const RealizedFont& f, const Layout& l, Vec start, UINT options,
            const RECT* rect) {
     Raster& raster = dc.bitmap->raster;
-    std::vector<RECT> visible = VisibleRects(dc);
     const Axes axes(f.angle);
     if ((options & ETO_OPAQUE) && rect)
-        PaintRect(raster, visible, DeviceRect(dc, *rect), GdiBrush(BS_SOLID, dc.bkRgb, 0), false,
-                  0);
-    if ((options & ETO_CLIPPED) && rect) visible = ClippedTo(visible, DeviceRect(dc, *rect));
+        PaintRect(raster, VisibleRegion(dc), DeviceRect(dc, *rect), GdiBrush(BS_SOLID, dc.bkRgb, 0),
+                  false, 0);
+    std::optional<Region> clipped;
+    if ((options & ETO_CLIPPED) && rect)
+        clipped =
+            Region::Combine(VisibleRegion(dc), Region(DeviceRect(dc, *rect)), Region::Op::And);
+    const Region& visible = clipped ? *clipped : VisibleRegion(dc);
+    if (visible.Empty()) return;
     if (dc.bkMode == OPAQUE && !l.chars.empty())
         PaintBand(raster, visible, start, axes, l.width, -f.ascent, f.descent, dc.bkRgb);
-    const GdiBrush ink(BS_SOLID, dc.textRgb, 0);
-    const RECT box = BoundingRect(visible);
+    std::vector<PIXELSPAN> runs;
     for (const Placed& c : l.chars) {
         const POINT pen = Rounded(start + c.along * axes.along + c.below * axes.below);
-        PaintGlyph(raster, visible, box, KeyOf(f, c.face, c.glyph), pen, ink);
+        PaintGlyph(raster, visible, KeyOf(f, c.face, c.glyph), pen, dc.textRgb, runs);
     }
     if (f.underline)
         PaintBand(raster, visible, start, axes, l.width, f.underlinePosition,

@@ -107,15 +107,17 @@ struct DibBlit {
 class MetafileCanvas {
 public:
     MetafileCanvas(HDC hdc, const RECT& dest, const MetafileTransform& transform,
-                   const DibReader& readDib);
+                   const DibReader& readDib, PlaybackReport* report = nullptr);
     ~MetafileCanvas();
     MetafileCanvas(const MetafileCanvas&) = delete;
     MetafileCanvas& operator=(const MetafileCanvas&) = delete;
 
     MetaState& State() { return state; }
     MetafileTransform& Transform() { return state.transform; }
-    // Counts one record; false once the cap on records is reached.
-    bool NextRecord();
+    // Counts one record of a type; false once the cap on records is reached.
+    bool NextRecord(DWORD type);
+    // Notes that the current record was skipped.
+    void Skip(DWORD type);
     // Makes a pen or brush from the object table the current one.
     void Select(const MetaObject& obj);
     // A brush object painting the average colour of a packed DIB; an `Other`
@@ -178,6 +180,7 @@ private:
     DeviceFont deviceFont{hdc};
     RECT dest;
     const DibReader& readDib;
+    PlaybackReport* report;
     MetaState state;
     std::vector<MetaState> saved;
     std::vector<Figure> path;
