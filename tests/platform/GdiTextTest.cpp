@@ -279,6 +279,31 @@ TEST(GdiText, RotationAndClipping) {
     EXPECT_NE(whole.Picture(0, 28, 120, 80), TestSurface(120, 52).Picture());
 }
 
+// Glyphs, rotated backgrounds and decorations all go through the clip
+// region: a hole cut out of it stays white and the rest is unchanged.
+TEST(GdiText, TextFollowsAClipRegionWithAHole) {
+    if (!HaveLiberation()) GTEST_SKIP() << "fonts-liberation2 is missing (scripts/setup)";
+    const RECT hole{40, 0, 52, 80};
+    for (const int escapement : {0, 900}) {
+        LOGFONTW lf = Font(u"Arial", -20, escapement);
+        lf.lfUnderline = TRUE;
+        TextSurface whole(lf), holed(lf);
+        for (const TextSurface* s : {&whole, &holed}) {
+            SetBkMode(s->dc(), OPAQUE);
+            SetTextAlign(s->dc(), TA_BASELINE);
+        }
+        ExcludeClipRect(holed.dc(), hole.left, hole.top, hole.right, hole.bottom);
+        const int x = escapement ? 40 : 10;
+        whole.Text(x, 60, u"Bgm");
+        holed.Text(x, 60, u"Bgm");
+        SCOPED_TRACE(escapement);
+        EXPECT_EQ(holed.Picture(0, 0, hole.left, 80), whole.Picture(0, 0, hole.left, 80));
+        EXPECT_EQ(holed.Picture(hole.right, 0, 120, 80), whole.Picture(hole.right, 0, 120, 80));
+        EXPECT_EQ(holed.Picture(hole.left, 0, hole.right, 80), TestSurface(12, 80).Picture());
+        EXPECT_NE(whole.Picture(hole.left, 0, hole.right, 80), TestSurface(12, 80).Picture());
+    }
+}
+
 TEST(GdiText, HostileSizesAndStringsStayBounded) {
     const std::size_t live = GetLiveGdiObjectCount();
     {
