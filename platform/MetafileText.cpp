@@ -133,6 +133,14 @@ LOGFONTW StockFont(DWORD index) {
     return lf;
 }
 
+// The eight bytes from italic to pitch and family, alike in both kinds.
+void ReadFontFlags(std::span<const BYTE> flags, LOGFONTW& lf) {
+    if (flags.size() != 8) return;
+    lf.lfItalic = flags[0], lf.lfUnderline = flags[1], lf.lfStrikeOut = flags[2];
+    lf.lfCharSet = flags[3], lf.lfOutPrecision = flags[4], lf.lfClipPrecision = flags[5];
+    lf.lfQuality = flags[6], lf.lfPitchAndFamily = flags[7];
+}
+
 } // namespace
 
 MetaObject EmfFontObject(const RecordView& r) {
@@ -144,12 +152,7 @@ MetaObject EmfFontObject(const RecordView& r) {
     lf.lfEscapement = r.I32(20);
     lf.lfOrientation = r.I32(24);
     lf.lfWeight = r.I32(28);
-    const std::span<const BYTE> flags = r.Bytes(32, 8);
-    if (flags.size() == 8) {
-        lf.lfItalic = flags[0], lf.lfUnderline = flags[1], lf.lfStrikeOut = flags[2];
-        lf.lfCharSet = flags[3], lf.lfOutPrecision = flags[4], lf.lfClipPrecision = flags[5];
-        lf.lfQuality = flags[6], lf.lfPitchAndFamily = flags[7];
-    }
+    ReadFontFlags(r.Bytes(32, 8), lf);
     for (int i = 0; i < LF_FACESIZE - 1; ++i)
         lf.lfFaceName[i] = r.U16(40 + 2 * i);
     return obj;
@@ -207,12 +210,7 @@ MetaObject WmfFontObject(const RecordView& r) {
     lf.lfEscapement = r.I16(10);
     lf.lfOrientation = r.I16(12);
     lf.lfWeight = r.I16(14);
-    const std::span<const BYTE> flags = r.Bytes(16, 8);
-    if (flags.size() == 8) {
-        lf.lfItalic = flags[0], lf.lfUnderline = flags[1], lf.lfStrikeOut = flags[2];
-        lf.lfCharSet = flags[3], lf.lfOutPrecision = flags[4], lf.lfClipPrecision = flags[5];
-        lf.lfQuality = flags[6], lf.lfPitchAndFamily = flags[7];
-    }
+    ReadFontFlags(r.Bytes(16, 8), lf);
     // The name: up to 32 bytes of the font's code page (1252 for symbol
     // fonts, whose names are plain text), ending at a zero.
     const std::span<const BYTE> tail = r.Tail(24);
