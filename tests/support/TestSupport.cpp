@@ -58,6 +58,15 @@ std::vector<std::string> CorpusFiles(const std::string& folder) {
     return files;
 }
 
+std::vector<std::string> CorpusMetafiles() {
+    std::vector<std::string> files;
+    for (const char* type : {"wmf", "emf"}) {
+        for (const std::string& f : CorpusFiles(type))
+            if (f.ends_with(std::string(".") + type)) files.push_back(f);
+    }
+    return files;
+}
+
 std::string Md5Hex(const std::vector<std::uint8_t>& bytes) {
     static const int kShift[4][4] = {
         {7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};

@@ -28,6 +28,9 @@ const std::map<std::string, OracleRow>& Oracle();
 // Files of the corpus below a folder ("bmp", "gif/wuffs-artificial-gif"), sorted.
 std::vector<std::string> CorpusFiles(const std::string& folder);
 
+// The corpus's WMF files, then its EMF files.
+std::vector<std::string> CorpusMetafiles();
+
 // Lowercase hexadecimal MD5 of the bytes.
 std::string Md5Hex(const std::vector<std::uint8_t>& bytes);
 
