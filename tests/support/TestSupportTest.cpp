@@ -25,6 +25,7 @@ TEST(TestSupport, MagickHasFontFindsOnlyFontsWithGlyphFiles) {
     EXPECT_FALSE(testsupport::MagickHasFont("NoSuchFont"));
     EXPECT_FALSE(testsupport::MagickHasFont("Times")) << "a prefix of a listed name is no font";
     // Debian's URW fonts (gsfonts) are where ImageMagick finds Helvetica.
-    if (std::filesystem::exists("/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.t1"))
+    if (std::filesystem::exists("/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.t1")) {
         EXPECT_TRUE(testsupport::MagickHasFont("Helvetica"));
+    }
 }
