@@ -1,9 +1,9 @@
 // Dense linear solver: Gauss elimination with complete pivoting.
 #include <cmath>
-#include <iostream>
 #include <utility>
 #include <vector>
 
+#include "warp/WarpMessages.h"
 #include "warp/WarpRBF.h"
 
 namespace {
@@ -14,7 +14,7 @@ bool NegligiblePivot(double magnitude) {
 }
 
 int ReportFailure() {
-    std::cout << "Gauss methods failed!" << std::endl;
+    ReportWarpMessage("Gauss methods failed!");
     return 0;
 }
 
