@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/Truncate.h"
+#include "warp/WarpKernels.h"
 
 namespace {
 
@@ -64,4 +65,9 @@ POINT CWarpRBF::MapPoint(int x, int y) {
         Y = Y + g * m_coefY[i];
     }
     return POINT{TruncToInt(X), TruncToInt(Y)};
+}
+
+void CWarpRBF::MapColumn(int x, int y0, int count, POINT* out, WarpScratch&) const {
+    warpkernels::RbfColumn(m_srcPoints.data(), m_radius2.data(), m_coefX.data(), m_coefY.data(),
+                           m_radius2.size(), x, y0, count, out);
 }

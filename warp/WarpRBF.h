@@ -13,6 +13,7 @@ public:
     // A system the solver rejects leaves zero coefficients: the identity.
     void Prepare() override;
     POINT MapPoint(int x, int y) override;
+    void MapColumn(int x, int y0, int count, POINT* out, WarpScratch& scratch) const override;
 
     // Gauss elimination with complete pivoting of the n x n row-major system
     // A x = b (n >= 1). Returns 1 and writes x on success; returns 0, leaves x
