@@ -92,6 +92,12 @@ Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOp
         if (!ParseInt(value, k) || k < 0)
             return UsageError("bad repeat count '" + value + "' (0 or more)");
         o.repeat = k;
+    } else if (IsOption(arg, "--threads")) {
+        LONG n = 0;
+        if (!TakeValue(args, i, "--threads", value)) return UsageError("--threads needs a count");
+        if (!ParseInt(value, n) || n < 1)
+            return UsageError("bad thread count '" + value + "' (1 or more)");
+        o.threads = static_cast<unsigned>(n);
     } else {
         return UsageError("unknown option '" + arg + "'");
     }
@@ -103,7 +109,7 @@ Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOp
 std::string Usage() {
     std::string text =
         R"(Usage: torvex-warp [--method idw|rbf|mls] [--pair SX,SY:TX,TY]... [--pairs FILE]
-                   [--repeat K] INPUT OUTPUT
+                   [--repeat K] [--threads N] INPUT OUTPUT
 
 Warps INPUT with control pairs and writes the result to OUTPUT, exactly as
 the workbench's "Do Warping" command does.
@@ -122,6 +128,8 @@ the workbench's "Do Warping" command does.
                     pressing "Do Warping" K times: each run warps the previous
                     result and adds the four image corners as fixed pairs
                     again. K = 0 writes INPUT unchanged in OUTPUT's format.
+  --threads N       use N threads (default: one per processor); the result
+                    is the same for every N.
   --help            show this text.
   --version         show the program's version.
 
@@ -234,6 +242,7 @@ Outcome Run(const WarpOptions& o) {
         return {kFailure, "cannot read '" + o.input + "': " + why};
     }
     std::unique_ptr<CWarpMethod> method = MakeMethod(o.method);
+    method->SetThreadCount(o.threads);
     for (const ControlPair& p : o.pairs)
         method->AddPair(p.source, p.target);
     for (long k = 0; k < o.repeat; ++k) {
