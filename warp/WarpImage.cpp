@@ -1,11 +1,13 @@
 // The production warping run. The pixels are taken in visiting order (x
-// major, y minor) in chunks; the team's members map chunks in parallel, and
-// each member scatters its chunk only after the chunk before it, so the
-// pixel visited last still wins. Hole filling then runs on blocks of rows.
+// major, y minor) in chunks; the team's members map chunks in parallel into
+// a ring of slots, and whichever member holds the scatter lock writes the
+// mapped chunks into the output strictly in chunk order, so the pixel
+// visited last still wins. Hole filling then runs on blocks of rows.
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
 
+#include "warp/HoleFill.h"
 #include "warp/SourceColours.h"
 #include "warp/ThreadTeam.h"
 #include "warp/WarpImage.h"
@@ -13,10 +15,13 @@
 
 namespace {
 
-// Pixels one member maps before it scatters them: bounds its buffers.
+// Pixels in one chunk: bounds the buffers.
 constexpr std::uint64_t kChunkPixels = 8192;
+// Slots in the ring per member: how far mapping may run ahead of scattering.
+constexpr unsigned kSlotsPerMember = 4;
 // Stored rows one member fills holes in at a time.
-constexpr LONG kHoleRows = 16;
+constexpr LONG kHoleRows = 64;
+constexpr std::uint64_t kNoChunk = ~std::uint64_t{0};
 
 // A mapped pixel that lands inside the output: where it lands, and its colour.
 struct Landing {
@@ -25,123 +30,120 @@ struct Landing {
     BYTE blue, green, red;
 };
 
-// What the members share during the forward mapping.
-struct ForwardPass {
-    const CWarpMethod& method;
-    const CSourceColours colours;
-    WarpRun& run;
-    BYTE* bits;
-    std::size_t effWidth;
-    std::uint64_t chunks;
-    std::atomic<std::uint64_t> nextChunk{0};
-    std::atomic<std::uint64_t> scatterTurn{0}; // the chunk to be scattered next
-};
-
-// One member's buffers, reused from chunk to chunk.
-struct MemberBuffers {
-    std::vector<POINT> mapped;
+// A mapped chunk waiting to be scattered.
+struct Slot {
     std::vector<Landing> landings;
-    WarpScratch scratch;
+    std::size_t count = 0;
+    std::atomic<std::uint64_t> chunk{kNoChunk}; // the chunk it holds, once mapped
 };
 
-// Maps the pixels of one chunk and lists those that land, in visiting order.
-void MapChunk(ForwardPass& pass, std::uint64_t chunk, MemberBuffers& buffers) {
-    const LONG W = pass.run.width, H = pass.run.height;
-    const std::uint64_t end =
-        std::min<std::uint64_t>(std::uint64_t(W) * std::uint64_t(H), (chunk + 1) * kChunkPixels);
-    buffers.landings.clear();
+// What the members share during the forward mapping.
+class CForwardPass {
+public:
+    CForwardPass(const CxImage& source, const CWarpMethod& method, WarpRun& run, unsigned members)
+        : m_method(method), m_colours(source), m_run(run), m_bits(run.output->GetBits(0)),
+          m_effWidth(run.output->GetEffWidth()),
+          m_pixels(std::uint64_t(run.width) * std::uint64_t(run.height)),
+          m_chunks((m_pixels + kChunkPixels - 1) / kChunkPixels),
+          m_slots(std::size_t{members} * kSlotsPerMember) {}
+
+    // One member's share: takes chunks until none is left.
+    void Member();
+
+private:
+    void Map(std::uint64_t chunk, Slot& slot, std::vector<POINT>& mapped, WarpScratch& scratch);
+    // Scatters the chunks that are due, unless another member is at it; that
+    // member looks again after letting go, so no mapped chunk is left behind.
+    void ScatterDue();
+
+    const CWarpMethod& m_method;
+    const CSourceColours m_colours;
+    WarpRun& m_run;
+    BYTE* const m_bits;
+    const std::size_t m_effWidth;
+    const std::uint64_t m_pixels, m_chunks;
+    std::vector<Slot> m_slots;
+    std::atomic<std::uint64_t> m_nextChunk{0};
+    std::atomic<std::uint64_t> m_scattered{0}; // chunks written to the output
+    std::atomic<bool> m_scattering{false};
+};
+
+void CForwardPass::Member() {
+    std::vector<POINT> mapped(kChunkPixels);
+    WarpScratch scratch;
+    const std::uint64_t slots = m_slots.size();
+    for (;;) {
+        const std::uint64_t chunk = m_nextChunk.fetch_add(1);
+        if (chunk >= m_chunks) break;
+        // The slot is free once the chunk that used it before is scattered;
+        // that chunk's member never waits on this one, so the wait ends.
+        for (std::uint64_t done = m_scattered.load(); done + slots <= chunk;
+             done = m_scattered.load())
+            m_scattered.wait(done);
+        Slot& slot = m_slots[chunk % slots];
+        Map(chunk, slot, mapped, scratch);
+        slot.chunk.store(chunk);
+        ScatterDue();
+    }
+}
+
+void CForwardPass::Map(std::uint64_t chunk, Slot& slot, std::vector<POINT>& mapped,
+                       WarpScratch& scratch) {
+    const LONG W = m_run.width, H = m_run.height;
+    const std::uint64_t end = std::min(m_pixels, (chunk + 1) * kChunkPixels);
+    slot.landings.resize(kChunkPixels);
+    Landing* out = slot.landings.data();
     for (std::uint64_t t = chunk * kChunkPixels; t < end;) {
         const LONG x = static_cast<LONG>(t / H), y0 = static_cast<LONG>(t % H);
         const int count = static_cast<int>(std::min<std::uint64_t>(H - y0, end - t));
-        POINT* mapped = buffers.mapped.data();
-        pass.method.MapColumn(x, y0, count, mapped, buffers.scratch);
+        m_method.MapColumn(x, y0, count, mapped.data(), scratch);
+        // View y and stored row r meet as r = H - 1 - y.
         for (int k = 0; k < count; ++k) {
             const POINT q = mapped[k];
             const std::int64_t row = std::int64_t{H} - 1 - q.y;
             if (q.x < 0 || q.x >= W || row < 0 || row >= H) continue;
-            const RGBQUAD c = pass.colours.At(x, H - 1 - (y0 + k));
-            buffers.landings.push_back(
-                Landing{static_cast<std::uint32_t>(row * W + q.x),
-                        static_cast<std::uint32_t>(row * pass.effWidth + 3 * std::size_t(q.x)),
-                        c.rgbBlue, c.rgbGreen, c.rgbRed});
+            const RGBQUAD c = m_colours.At(x, H - 1 - (y0 + k));
+            *out++ = Landing{static_cast<std::uint32_t>(row * W + q.x),
+                             static_cast<std::uint32_t>(row * m_effWidth + 3 * std::size_t(q.x)),
+                             c.rgbBlue, c.rgbGreen, c.rgbRed};
         }
         t += static_cast<std::uint64_t>(count);
     }
+    slot.count = static_cast<std::size_t>(out - slot.landings.data());
 }
 
-void Scatter(const std::vector<Landing>& landings, BYTE* bits, BYTE* mask) {
-    for (const Landing& l : landings) {
-        BYTE* p = bits + l.offset;
-        p[0] = l.blue;
-        p[1] = l.green;
-        p[2] = l.red;
-        mask[l.maskIndex] = 1;
-    }
-}
-
-void ForwardMember(ForwardPass& pass) {
-    MemberBuffers buffers;
-    buffers.mapped.resize(kChunkPixels);
-    buffers.landings.reserve(kChunkPixels);
+void CForwardPass::ScatterDue() {
+    BYTE* mask = m_run.mask.data();
     for (;;) {
-        const std::uint64_t chunk = pass.nextChunk.fetch_add(1);
-        if (chunk >= pass.chunks) return;
-        MapChunk(pass, chunk, buffers);
-        // The chunks before this one are held by members that are mapping
-        // them, so the turn always comes.
-        for (std::uint64_t turn = pass.scatterTurn.load(std::memory_order_acquire); turn != chunk;
-             turn = pass.scatterTurn.load(std::memory_order_acquire))
-            pass.scatterTurn.wait(turn, std::memory_order_acquire);
-        Scatter(buffers.landings, pass.bits, pass.run.mask.data());
-        pass.scatterTurn.store(chunk + 1, std::memory_order_release);
-        pass.scatterTurn.notify_all();
-    }
-}
-
-// The hole filling of stored rows [rowBegin, rowEnd), which lie in [2, H - 3]:
-// the 5x5 mean of covered pixels into each uncovered pixel from column 2 to
-// W - 3. Holes are only written and covered pixels only read, so blocks of
-// rows may be filled at once.
-void FillHoleRows(const WarpRun& run, BYTE* bits, std::size_t effWidth, LONG rowBegin,
-                  LONG rowEnd) {
-    const LONG W = run.width;
-    const BYTE* mask = run.mask.data();
-    for (LONG cy = rowBegin; cy < rowEnd; ++cy) {
-        const BYTE* maskRow = mask + std::size_t(cy) * W;
-        for (LONG cx = 2; cx <= W - 3; ++cx) {
-            if (maskRow[cx]) continue;
-            std::int32_t sumRed = 0, sumGreen = 0, sumBlue = 0, n = 0;
-            for (LONG y = cy - 2; y <= cy + 2; ++y) {
-                const BYTE* covered = mask + std::size_t(y) * W;
-                const BYTE* pixels = bits + std::size_t(y) * effWidth;
-                for (LONG x = cx - 2; x <= cx + 2; ++x) {
-                    if (!covered[x]) continue;
-                    sumBlue += pixels[3 * x];
-                    sumGreen += pixels[3 * x + 1];
-                    sumRed += pixels[3 * x + 2];
-                    ++n;
-                }
+        if (m_scattering.exchange(true)) return;
+        std::uint64_t next = m_scattered.load();
+        for (Slot* slot = &m_slots[next % m_slots.size()]; slot->chunk.load() == next;
+             slot = &m_slots[next % m_slots.size()]) {
+            for (std::size_t i = 0; i < slot->count; ++i) {
+                const Landing& l = slot->landings[i];
+                BYTE* p = m_bits + l.offset;
+                p[0] = l.blue;
+                p[1] = l.green;
+                p[2] = l.red;
+                mask[l.maskIndex] = 1;
             }
-            if (n > 0) {
-                BYTE* p = bits + std::size_t(cy) * effWidth + 3 * std::size_t(cx);
-                p[0] = static_cast<BYTE>(sumBlue / n);
-                p[1] = static_cast<BYTE>(sumGreen / n);
-                p[2] = static_cast<BYTE>(sumRed / n);
-            }
+            m_scattered.store(++next);
+            m_scattered.notify_all();
         }
+        m_scattering.store(false);
+        if (m_slots[next % m_slots.size()].chunk.load() != next) return;
     }
 }
 
 void FillHoles(CThreadTeam& team, const WarpRun& run) {
     const LONG H = run.height;
     if (run.width < 5 || H < 5) return;
-    BYTE* bits = run.output->GetBits(0);
-    const std::size_t effWidth = run.output->GetEffWidth();
     std::atomic<LONG> nextRow{2};
     team.Run([&](unsigned) {
+        CHoleFiller filler(run);
         for (LONG row = nextRow.fetch_add(kHoleRows); row <= H - 3;
              row = nextRow.fetch_add(kHoleRows))
-            FillHoleRows(run, bits, effWidth, row, std::min(row + kHoleRows, H - 2));
+            filler.FillRows(row, std::min(row + kHoleRows, H - 2));
     });
 }
 
@@ -151,15 +153,11 @@ std::unique_ptr<CxImage> WarpImage(const CxImage& source, CWarpMethod& method) {
     WarpRun run;
     if (!StartWarpRun(source, method, run)) return nullptr;
     const std::uint64_t pixels = std::uint64_t(run.width) * std::uint64_t(run.height);
-    ForwardPass pass{method,
-                     CSourceColours(source),
-                     run,
-                     run.output->GetBits(0),
-                     run.output->GetEffWidth(),
-                     (pixels + kChunkPixels - 1) / kChunkPixels};
+    const std::uint64_t chunks = (pixels + kChunkPixels - 1) / kChunkPixels;
     CThreadTeam team(
-        static_cast<unsigned>(std::min<std::uint64_t>(method.GetThreadCount(), pass.chunks)));
-    team.Run([&](unsigned) { ForwardMember(pass); });
+        static_cast<unsigned>(std::min<std::uint64_t>(method.GetThreadCount(), chunks)));
+    CForwardPass pass(source, method, run, team.Size());
+    team.Run([&](unsigned) { pass.Member(); });
     FillHoles(team, run);
     return std::move(run.output);
 }
