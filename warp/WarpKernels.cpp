@@ -28,12 +28,14 @@ using VU = hn::Vec<DU>;
 constexpr std::size_t kMaxLanes = HWY_MAX_BYTES / sizeof(double);
 
 // TruncToInt in every lane: toward zero, saturating beyond the int range,
-// NaN giving INT32_MIN. The lanes are brought into range before converting,
-// so the conversion is exact on every instruction set.
+// NaN giving INT32_MIN. The lanes are truncated and brought into range before
+// converting, so the conversion is exact on every instruction set (the scalar
+// one saturates any value of magnitude above INT32_MAX, -2147483647.5 too).
 VI TruncLanes(V v) {
     const D d;
     const auto high = hn::Ge(v, hn::Set(d, 2147483648.0));
     const auto low = hn::Or(hn::IsNaN(v), hn::Le(v, hn::Set(d, -2147483649.0)));
+    v = hn::Trunc(v);
     v = hn::IfThenElse(high, hn::Set(d, 2147483647.0), v);
     v = hn::IfThenElse(low, hn::Set(d, -2147483648.0), v);
     return hn::DemoteTo(DI(), v);
