@@ -7,6 +7,7 @@
 #include "platform/MetafileCanvas.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileRecord.h"
+#include "platform/MetafileText.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ enum : DWORD {
     EMR_STRETCHBLT = 77,
     EMR_SETDIBITSTODEVICE = 80,
     EMR_STRETCHDIBITS = 81,
+    EMR_EXTCREATEFONTINDIRECTW = 82,
     EMR_POLYBEZIER16 = 85,
     EMR_POLYGON16 = 86,
     EMR_POLYLINE16 = 87,
@@ -85,10 +87,10 @@ constexpr DWORD kDibRgbColors = 0;
 constexpr DWORD kPsGeometric = 0x00010000;
 constexpr int AD_CLOCKWISE = 2;
 constexpr DWORD MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4;
-constexpr DWORD RGN_COPY = 5;
 constexpr BYTE PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
 
-// The stock objects a record may select: brushes 0 to 5, pens 6 to 8.
+// The stock objects a record may select: brushes 0 to 5, pens 6 to 8,
+// fonts 10 to 17.
 std::optional<MetaObject> StockObject(DWORD index) {
     static constexpr COLORREF kBrushes[] = {RGB(255, 255, 255), RGB(192, 192, 192),
                                             RGB(128, 128, 128), RGB(64, 64, 64), RGB(0, 0, 0)};
@@ -104,7 +106,7 @@ std::optional<MetaObject> StockObject(DWORD index) {
         obj.pen = MakePen(index == 8 ? PS_NULL : PS_SOLID, 0,
                           index == 6 ? RGB(255, 255, 255) : RGB(0, 0, 0), true);
     } else {
-        return std::nullopt;
+        return StockFontObject(index);
     }
     return obj;
 }
@@ -119,7 +121,7 @@ public:
             const DWORD type = GetLE32(bytes.data() + pos);
             const DWORD size = GetLE32(bytes.data() + pos + 4);
             if (type == EMR_EOF || size < 8 || size % 4 != 0 || size > bytes.size() - pos ||
-                !canvas.NextRecord())
+                !canvas.NextRecord(type))
                 return;
             Record(type, RecordView(bytes.subspan(pos, size)));
             pos += size;
@@ -297,6 +299,9 @@ void EmfPlayer::Objects(DWORD type, const RecordView& r) {
         obj.pen = MakePen(style, r.U32(32), r.U32(40) & 0xFFFFFF, !(style & kPsGeometric));
         break;
     }
+    case EMR_EXTCREATEFONTINDIRECTW:
+        obj = EmfFontObject(r);
+        break;
     case EMR_CREATEBRUSHINDIRECT:
         obj.kind = MetaObject::Kind::Brush;
         obj.brush = MakeBrush(r.U32(12), r.U32(16) & 0xFFFFFF, r.I32(20));
@@ -519,7 +524,11 @@ void EmfPlayer::Blits(DWORD type, const RecordView& r) {
                     r.I32(44), false, SRCCOPY},
             48);
         break;
-    default: // text, regions, palettes, comments and the rest are skipped
+    case EMR_HEADER:
+        break;
+    default: // regions, palettes, comments and the rest are skipped
+        if (!PlayEmfText(canvas, type, r)) canvas.Skip(type);
+        break;
         break;
     }
 }
@@ -583,8 +592,8 @@ Xform FrameToDest(const ENHMETAHEADER& h, const RECT& dest, PointD pixelsPerMm) 
 
 } // namespace
 
-bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest,
-                     const DibReader& readDib) {
+bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest, const DibReader& readDib,
+                     PlaybackReport* report) {
     ENHMETAHEADER h;
     if (!GetEnhMetaFileHeader(emf, &h)) return false;
     // The recording device's resolution; 96 dpi when the header has none.
@@ -593,7 +602,8 @@ bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest,
         h.szlMillimeters.cy > 0)
         ppmm = {double(h.szlDevice.cx) / h.szlMillimeters.cx,
                 double(h.szlDevice.cy) / h.szlMillimeters.cy};
-    MetafileCanvas canvas(hdc, dest, MetafileTransform(FrameToDest(h, dest, ppmm), ppmm), readDib);
+    MetafileCanvas canvas(hdc, dest, MetafileTransform(FrameToDest(h, dest, ppmm), ppmm), readDib,
+                          report);
     EmfPlayer(canvas, h.nHandles).Play(emf);
     return true;
 }

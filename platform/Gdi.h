@@ -11,19 +11,19 @@
 //
 // Coordinates are logical units, x to the right, y downwards: device pixels
 // shifted by the context's viewport origin (SetViewportOrgEx, 0, 0 at first).
-// Painting is limited to the surface and to the clip region, a union of
-// rectangles in device pixels.
+// Painting is limited to the surface and to the clip region, any set of
+// device pixels (kept in bands of rectangles, Region.h).
 //
-// Objects. Pens, regions and bitmaps share one handle type, HGDIOBJ; every
-// call checks that a handle names a live object of the kind it expects and
-// fails otherwise, so a stale handle is refused instead of dereferenced. An
+// Objects. Pens, brushes, regions, bitmaps and fonts share one handle type,
+// HGDIOBJ; every call checks that a handle names a live object of the kind
+// it expects and fails otherwise, so a stale handle is refused instead of dereferenced. An
 // object is released by its owner with DeleteObject, which refuses an object
 // that is still selected into a context; contexts are released with DeleteDC.
 // GetLiveGdiObjectCount tells how many objects and contexts are alive.
 //
 // Every context starts with a stock pen (solid, black, width 1), a stock
-// brush (solid white) and, for a memory context, a stock empty bitmap; stock
-// objects are never released.
+// brush (solid white), a stock font (GdiText.h) and, for a memory context, a stock empty bitmap;
+// stock objects are never released.
 //
 // Pens. Lines follow the Windows rule that the end point is not painted. A
 // pen of width w paints, for each pixel on the line's path, w pixels across
@@ -103,8 +103,12 @@ inline constexpr int LOGPIXELSY = 90;
 inline constexpr int COLOR_WINDOW = 5;
 inline constexpr UINT ETO_OPAQUE = 2;
 
+// Region combination modes.
 inline constexpr int RGN_AND = 1;
 inline constexpr int RGN_OR = 2;
+inline constexpr int RGN_XOR = 3;
+inline constexpr int RGN_DIFF = 4; // the first less the second
+inline constexpr int RGN_COPY = 5; // the first alone
 
 // Region types returned by the clip operations.
 inline constexpr int RGN_ERROR = 0;
@@ -147,7 +151,7 @@ bool GetSurfacePixels(HDC hdc, SurfacePixels* out);
 std::size_t GetLiveGdiObjectCount();
 
 // Objects and contexts.
-HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj); // pens, brushes and bitmaps; the previous one
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj); // pens, brushes, fonts, bitmaps; the previous one
 BOOL DeleteObject(HGDIOBJ obj);
 HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);
@@ -180,10 +184,20 @@ BOOL PolyPolygon(HDC hdc, const POINT* points, const int* counts, int polygons);
 // The rectangle (x, y, width, height) filled by the brush (PATCOPY), black
 // or white; negative sizes extend to the left or upwards.
 BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
-// Text output stands for its opaque background only: with ETO_OPAQUE the
-// rectangle is filled with the background colour; no glyphs are drawn.
+// Text output of a byte string in the code page of the selected font's
+// character set; the advances in `dx` are per byte. GdiText.h has the rest.
 BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text,
                  UINT count, const int* dx);
+
+// Spans of pixels in one colour, for drawing that produces its own pixels
+// (glyphs): each span covers `length` pixels from (x, y) rightwards, in
+// logical units, and is cut to the clip region like every other drawing.
+struct PIXELSPAN {
+    int x;
+    int y;
+    int length;
+};
+BOOL PaintSpans(HDC hdc, const PIXELSPAN* spans, int count, COLORREF color);
 
 // Device-independent bitmaps: bottom-up, uncompressed, 1, 4, 8 or 24 bits
 // per pixel, colour tables of RGBQUADs (DIB_RGB_COLORS).
@@ -204,9 +218,35 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
                   UINT colorUse, DWORD rop);
 int SetStretchBltMode(HDC hdc, int mode); // the previous mode, 0 on failure
 
-// Clipping.
-int GetClipBox(HDC hdc, RECT* rect);
+// Regions: sets of pixels in logical units (any corner order; a rectangle
+// excludes its right column and bottom row). The calls that report a region
+// return its type: NULLREGION, SIMPLEREGION (one rectangle), COMPLEXREGION,
+// or RGN_ERROR.
+HRGN CreateRectRgn(int left, int top, int right, int bottom);
 HRGN CreateRectRgnIndirect(const RECT* rect);
-int ExtSelectClipRgn(HDC hdc, HRGN rgn, int mode); // RGN_AND or RGN_OR
+// The pixels whose centres lie inside the polygons under the fill mode.
+HRGN CreatePolyPolygonRgn(const POINT* points, const int* counts, int polygons, int fillMode);
+int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode); // RGN_AND .. RGN_COPY
+int OffsetRgn(HRGN rgn, int x, int y);
+int GetRgnBox(HRGN rgn, RECT* rect);
+// Region painting, through the clip region: with a brush, with the
+// context's brush, a frame `width` columns and `height` rows thick inside
+// the region's edges, and inverting the colours.
+BOOL FillRgn(HDC hdc, HRGN rgn, HBRUSH brush);
+BOOL PaintRgn(HDC hdc, HRGN rgn);
+BOOL FrameRgn(HDC hdc, HRGN rgn, HBRUSH brush, int width, int height);
+BOOL InvertRgn(HDC hdc, HRGN rgn);
+
+// Clipping. The clip region is kept in device pixels; a context without one
+// paints its whole raster.
+int GetClipBox(HDC hdc, RECT* rect);
+// Combines the clip region (the whole raster without one) with a copy of
+// `rgn` in device pixels; RGN_COPY with a null region removes the clip.
+int ExtSelectClipRgn(HDC hdc, HRGN rgn, int mode);
 // Replaces the clip region with a copy of `rgn`; a null region removes it.
 int SelectClipRgn(HDC hdc, HRGN rgn);
+// The clip region narrowed to, or less, a logical rectangle; moved by a
+// logical offset.
+int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);
+int ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom);
+int OffsetClipRgn(HDC hdc, int x, int y);

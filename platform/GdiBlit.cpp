@@ -81,7 +81,7 @@ int SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD width, DWORD height, 
                                        static_cast<long long>(dib.header.biHeight));
     const long long xShift = static_cast<long long>(xSrc) - xDest; // DIB column - device column
     Raster& raster = dc->bitmap->raster;
-    for (const RECT& v : VisibleRects(*dc)) {
+    for (const RECT& v : VisibleRegion(*dc).Rects()) {
         const long long left = std::max({static_cast<long long>(v.left), 0LL + xDest, -xShift});
         const long long right = std::min(
             {static_cast<long long>(v.right), 0LL + xDest + width, dib.header.biWidth - xShift});
@@ -121,8 +121,8 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, D
     const Raster& from = src->bitmap->raster;
     Raster& to = dst->bitmap->raster;
     const long long dx = static_cast<long long>(x1) - x, dy = static_cast<long long>(y1) - y;
-    const std::vector<RECT> visible = VisibleRects(*dst);
-    const RECT box = BoundingRect(visible);
+    const Region& visible = VisibleRegion(*dst);
+    const RECT box = visible.Bounds();
     // The destination pixels in the clip box whose source pixels exist.
     const long long left = std::max({static_cast<long long>(box.left), 0LL + x, -dx});
     const long long right =
@@ -139,7 +139,7 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, D
     auto next = block.begin();
     for (long long row = top; row < bottom; ++row) {
         for (long long col = left; col < right; ++col, ++next) {
-            if (InAnyRect(visible, col, row))
+            if (visible.Contains(col, row))
                 to.Set(static_cast<LONG>(col), static_cast<LONG>(row), *next);
         }
     }
@@ -196,7 +196,7 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
     const StretchAxis ay(dest.y, destHeight, 0, srcHeight);
     const BYTE* rows = static_cast<const BYTE*>(bits);
     Raster& raster = dc->bitmap->raster;
-    for (const RECT& v : VisibleRects(*dc)) {
+    for (const RECT& v : VisibleRegion(*dc).Rects()) {
         const long long top = std::max<long long>(v.top, ay.dst0);
         const long long bottom = std::min<long long>(v.bottom, ay.dstEnd);
         const long long left = std::max<long long>(v.left, ax.dst0);

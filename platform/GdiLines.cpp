@@ -39,10 +39,9 @@ struct LineAxes {
 
 // Only the steps that fall inside the clip box are visited, so far-away end
 // points cost nothing.
-void PaintLine(Raster& raster, const std::vector<RECT>& visible, POINT from, POINT to,
-               const GdiPen& pen) {
+void PaintLine(Raster& raster, const Region& visible, POINT from, POINT to, const GdiPen& pen) {
     const LineAxes line(from, to);
-    const RECT box = BoundingRect(visible);
+    const RECT box = visible.Bounds();
     if (pen.null || line.steps == 0 || IsEmptyRect(box)) return;
     const long long majorLo = line.xMajor ? box.left : box.top;
     const long long majorHi = (line.xMajor ? box.right : box.bottom) - 1;
@@ -59,7 +58,7 @@ void PaintLine(Raster& raster, const std::vector<RECT>& visible, POINT from, POI
         const long long mLast = std::min(minor + above, minorHi);
         for (long long m = std::max(minor - below, minorLo); m <= mLast; ++m) {
             const long long x = line.xMajor ? major : m, y = line.xMajor ? m : major;
-            if (InAnyRect(visible, x, y))
+            if (visible.Contains(x, y))
                 raster.Set(static_cast<LONG>(x), static_cast<LONG>(y), pen.rgb);
         }
     }
@@ -82,7 +81,7 @@ BOOL MoveToEx(HDC hdc, int x, int y, POINT* previous) {
 BOOL LineTo(HDC hdc, int x, int y) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc) return FALSE;
-    PaintLine(dc->bitmap->raster, VisibleRects(*dc), ToDevice(*dc, dc->position.x, dc->position.y),
+    PaintLine(dc->bitmap->raster, VisibleRegion(*dc), ToDevice(*dc, dc->position.x, dc->position.y),
               ToDevice(*dc, x, y), *dc->pen);
     dc->position = POINT{x, y};
     return TRUE;
@@ -91,7 +90,7 @@ BOOL LineTo(HDC hdc, int x, int y) {
 BOOL Polyline(HDC hdc, const POINT* points, int count) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc || !points || count < 2) return FALSE;
-    const std::vector<RECT> visible = VisibleRects(*dc);
+    const Region& visible = VisibleRegion(*dc);
     for (int i = 1; i < count; ++i) {
         PaintLine(dc->bitmap->raster, visible, ToDevice(*dc, points[i - 1].x, points[i - 1].y),
                   ToDevice(*dc, points[i].x, points[i].y), *dc->pen);

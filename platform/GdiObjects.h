@@ -3,11 +3,15 @@
 // layer's own sources include this header.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/Gdi.h"
+#include "platform/PointD.h"
+#include "platform/Region.h"
 #include "platform/Truncate.h"
 
 // A raster a context draws on: the 32-bit surface of a surface context (rows
@@ -32,7 +36,7 @@ inline DWORD ColorRefToRgb(COLORREF c) {
            GetBValue(c);
 }
 
-enum class GdiKind { Pen, Brush, Region, Bitmap, Device };
+enum class GdiKind { Pen, Brush, Region, Bitmap, Font, Device };
 
 struct GdiObject {
     explicit GdiObject(GdiKind k) : kind(k) {}
@@ -63,8 +67,8 @@ struct GdiBrush : GdiObject {
 
 struct GdiRegion : GdiObject {
     static constexpr GdiKind kKind = GdiKind::Region;
-    GdiRegion() : GdiObject(kKind) {}
-    std::vector<RECT> rects; // the region is their union; none is empty
+    explicit GdiRegion(Region r = {}) : GdiObject(kKind), region(std::move(r)) {}
+    Region region; // device pixels for a clip region, else logical units
 };
 
 struct GdiBitmap : GdiObject {
@@ -78,6 +82,8 @@ struct GdiBitmap : GdiObject {
     std::unique_ptr<std::uint32_t[]> storage;
 };
 
+struct GdiFont;
+
 struct GdiDevice : GdiObject {
     static constexpr GdiKind kKind = GdiKind::Device;
     GdiDevice() : GdiObject(kKind) {}
@@ -86,13 +92,20 @@ struct GdiDevice : GdiObject {
     GdiBitmap* bitmap = nullptr;        // the raster drawn on
     GdiPen* pen = nullptr;
     GdiBrush* brush = nullptr;
-    POINT position{0, 0};                  // the current position, in logical units
-    POINT viewportOrg{0, 0};               // device point of the logical origin
-    std::optional<std::vector<RECT>> clip; // none: the whole raster
+    GdiFont* font = nullptr;
+    POINT position{0, 0};       // the current position, in logical units
+    POINT viewportOrg{0, 0};    // device point of the logical origin
+    std::optional<Region> clip; // none: the whole raster
+    // The clip region cut to the raster, made when first needed after the
+    // clip region or the bitmap changed.
+    mutable std::optional<Region> visible;
     int stretchMode = BLACKONWHITE;
     int fillMode = ALTERNATE;
     int bkMode = OPAQUE;
     DWORD bkRgb = 0xFFFFFF;
+    DWORD textRgb = 0;
+    UINT textAlign = 0;
+    int charExtra = 0;
 };
 
 // The value a handle to the object has: registry entries are keyed by it,
@@ -128,18 +141,37 @@ inline POINT ToDevice(const GdiDevice& dc, long long x, long long y) {
     return POINT{SaturateToInt(x + dc.viewportOrg.x), SaturateToInt(y + dc.viewportOrg.y)};
 }
 
-// The rectangles a context may paint: its clip region cut to its raster.
-std::vector<RECT> VisibleRects(const GdiDevice& dc);
-RECT BoundingRect(const std::vector<RECT>& rects); // 0, 0, 0, 0 for none
-bool InAnyRect(const std::vector<RECT>& rects, long long x, long long y);
+// The pixels a context may paint: its clip region cut to its raster.
+const Region& VisibleRegion(const GdiDevice& dc);
+// Replaces the clip region (none: the whole raster).
+void SetClip(GdiDevice& dc, std::optional<Region> clip);
+// A new region object holding `region`.
+HRGN NewRegionObject(Region region);
 RECT IntersectRects(const RECT& a, const RECT& b); // empty when they miss
 bool IsEmptyRect(const RECT& r);
 
 // Paints the path from `from` to `to` in device units without its end pixel,
 // the pen's cross-section at every path pixel.
-void PaintLine(Raster& raster, const std::vector<RECT>& visible, POINT from, POINT to,
-               const GdiPen& pen);
+void PaintLine(Raster& raster, const Region& visible, POINT from, POINT to, const GdiPen& pen);
 // Fills the device rectangle `r` (cut to the visible rectangles) with a
 // brush; pixels of a hatched brush's gaps take `bkRgb` when `opaque`.
-void PaintRect(Raster& raster, const std::vector<RECT>& visible, const RECT& r,
-               const GdiBrush& brush, bool opaque, DWORD bkRgb);
+void PaintRect(Raster& raster, const Region& visible, const RECT& r, const GdiBrush& brush,
+               bool opaque, DWORD bkRgb);
+
+// Paints spans of device pixels in one colour, cut to the visible region:
+// the one way text and PaintSpans put pixels on the raster.
+void PaintDeviceSpans(Raster& raster, const Region& visible, std::span<const PIXELSPAN> spans,
+                      DWORD rgb);
+
+// Scan conversion of polygons given in device units (real coordinates): a
+// pixel is inside when its centre is, under the fill mode. Calls row(y,
+// spans) for each row of `window` with pixels inside, spans sorted, disjoint
+// and cut to the window.
+void ScanPolygons(const std::vector<std::vector<PointD>>& rings, int fillMode, const RECT& window,
+                  const std::function<void(LONG y, std::span<const RegionSpan>)>& row);
+// The pixels of the polygons inside `window`.
+Region PolygonRegion(const std::vector<std::vector<PointD>>& rings, int fillMode,
+                     const RECT& window);
+// Fills the polygons with a brush through the context's clip region.
+void FillPolygons(GdiDevice& dc, const std::vector<std::vector<PointD>>& rings, int fillMode,
+                  const GdiBrush& brush);

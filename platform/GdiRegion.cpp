@@ -1,37 +1,44 @@
-// Rectangles, rectangular regions, the clip region and the clip box.
+// Region objects, their combination, the clip region and the clip box.
 #include <algorithm>
 
 #include "platform/GdiObjects.h"
 
 namespace {
 
-bool Covers(const RECT& outer, const RECT& inner) {
-    return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
-           inner.bottom <= outer.bottom;
+int RegionType(const Region& r) {
+    if (r.Empty()) return NULLREGION;
+    return r.RectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
-// The same union without empty rectangles and without rectangles that
-// another one covers (of equal ones, the first stays).
-std::vector<RECT> Simplified(const std::vector<RECT>& rects) {
-    std::vector<RECT> kept;
-    for (std::size_t i = 0; i < rects.size(); ++i) {
-        const RECT& r = rects[i];
-        bool covered = IsEmptyRect(r);
-        for (std::size_t j = 0; j < rects.size() && !covered; ++j)
-            covered = j != i && Covers(rects[j], r) && (j < i || !Covers(r, rects[j]));
-        if (!covered) kept.push_back(r);
+Region::Op OpOf(int mode) {
+    switch (mode) {
+    case RGN_AND:
+        return Region::Op::And;
+    case RGN_OR:
+        return Region::Op::Or;
+    case RGN_XOR:
+        return Region::Op::Xor;
+    default:
+        return Region::Op::Diff;
     }
-    return kept;
 }
 
-// The clip region; without one the whole raster may be painted.
-std::vector<RECT> ClipRegion(const GdiDevice& dc) {
-    return dc.clip ? *dc.clip : std::vector<RECT>{dc.bitmap->raster.Bounds()};
+bool IsCombineMode(int mode) {
+    return mode >= RGN_AND && mode <= RGN_COPY;
 }
 
-int RegionType(const std::vector<RECT>& rects) {
-    if (rects.empty()) return NULLREGION;
-    return rects.size() == 1 ? SIMPLEREGION : COMPLEXREGION;
+// The clip region, or the whole raster without one.
+Region ClipOrRaster(const GdiDevice& dc) {
+    return dc.clip ? *dc.clip : Region(dc.bitmap->raster.Bounds());
+}
+
+// Combines the clip region with a device rectangle.
+int ClipWithRect(HDC hdc, int left, int top, int right, int bottom, Region::Op op) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc) return RGN_ERROR;
+    const POINT a = ToDevice(*dc, left, top), b = ToDevice(*dc, right, bottom);
+    SetClip(*dc, Region::Combine(ClipOrRaster(*dc), Region(RECT{a.x, a.y, b.x, b.y}), op));
+    return RegionType(*dc->clip);
 }
 
 } // namespace
@@ -46,83 +53,95 @@ RECT IntersectRects(const RECT& a, const RECT& b) {
     return IsEmptyRect(r) ? RECT{0, 0, 0, 0} : r;
 }
 
-bool InAnyRect(const std::vector<RECT>& rects, long long x, long long y) {
-    return std::any_of(rects.begin(), rects.end(), [x, y](const RECT& r) {
-        return r.left <= x && x < r.right && r.top <= y && y < r.bottom;
-    });
+const Region& VisibleRegion(const GdiDevice& dc) {
+    if (!dc.visible) {
+        const Region raster(dc.bitmap->raster.Bounds());
+        dc.visible = dc.clip ? Region::Combine(*dc.clip, raster, Region::Op::And) : raster;
+    }
+    return *dc.visible;
 }
 
-RECT BoundingRect(const std::vector<RECT>& rects) {
-    if (rects.empty()) return RECT{0, 0, 0, 0};
-    RECT box = rects.front();
-    for (const RECT& r : rects) {
-        box.left = std::min(box.left, r.left);
-        box.top = std::min(box.top, r.top);
-        box.right = std::max(box.right, r.right);
-        box.bottom = std::max(box.bottom, r.bottom);
-    }
-    return box;
+void SetClip(GdiDevice& dc, std::optional<Region> clip) {
+    dc.clip = std::move(clip);
+    dc.visible.reset();
 }
 
-std::vector<RECT> VisibleRects(const GdiDevice& dc) {
-    const RECT bounds = dc.bitmap->raster.Bounds();
-    std::vector<RECT> visible;
-    for (const RECT& r : ClipRegion(dc)) {
-        const RECT v = IntersectRects(r, bounds);
-        if (!IsEmptyRect(v)) visible.push_back(v);
-    }
-    return visible;
+HRGN NewRegionObject(Region region) {
+    return Register(std::make_unique<GdiRegion>(std::move(region)));
+}
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom) {
+    return NewRegionObject(Region(RECT{left, top, right, bottom}));
 }
 
 HRGN CreateRectRgnIndirect(const RECT* rect) {
-    if (!rect) return nullptr;
-    auto rgn = std::make_unique<GdiRegion>();
-    const RECT r{std::min(rect->left, rect->right), std::min(rect->top, rect->bottom),
-                 std::max(rect->left, rect->right), std::max(rect->top, rect->bottom)};
-    if (!IsEmptyRect(r)) rgn->rects.push_back(r);
-    return Register(std::move(rgn));
+    return rect ? CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom) : nullptr;
+}
+
+int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
+    GdiRegion* d = Find<GdiRegion>(dest);
+    const GdiRegion* a = Find<GdiRegion>(src1);
+    const GdiRegion* b = mode == RGN_COPY ? a : Find<GdiRegion>(src2);
+    if (!d || !a || !b || !IsCombineMode(mode)) return RGN_ERROR;
+    d->region = mode == RGN_COPY ? a->region : Region::Combine(a->region, b->region, OpOf(mode));
+    return RegionType(d->region);
+}
+
+int OffsetRgn(HRGN rgn, int x, int y) {
+    GdiRegion* r = Find<GdiRegion>(rgn);
+    if (!r) return RGN_ERROR;
+    r->region = r->region.Offset(x, y);
+    return RegionType(r->region);
+}
+
+int GetRgnBox(HRGN rgn, RECT* rect) {
+    const GdiRegion* r = Find<GdiRegion>(rgn);
+    if (!r || !rect) return RGN_ERROR;
+    *rect = r->region.Bounds();
+    return RegionType(r->region);
 }
 
 int ExtSelectClipRgn(HDC hdc, HRGN hrgn, int mode) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
     const GdiRegion* rgn = Find<GdiRegion>(hrgn);
-    if (!dc || !rgn || (mode != RGN_AND && mode != RGN_OR)) return RGN_ERROR;
-    const std::vector<RECT> current = ClipRegion(*dc);
-    std::vector<RECT> next;
-    if (mode == RGN_AND) {
-        for (const RECT& a : current) {
-            for (const RECT& b : rgn->rects)
-                next.push_back(IntersectRects(a, b));
-        }
-    } else {
-        next = current;
-        next.insert(next.end(), rgn->rects.begin(), rgn->rects.end());
+    if (!dc || !IsCombineMode(mode) || (!rgn && (hrgn || mode != RGN_COPY))) return RGN_ERROR;
+    if (!rgn) {
+        SetClip(*dc, std::nullopt);
+        return SIMPLEREGION;
     }
-    dc->clip = Simplified(next);
+    SetClip(*dc, mode == RGN_COPY ? rgn->region
+                                  : Region::Combine(ClipOrRaster(*dc), rgn->region, OpOf(mode)));
+    return RegionType(*dc->clip);
+}
+
+int SelectClipRgn(HDC hdc, HRGN hrgn) {
+    return ExtSelectClipRgn(hdc, hrgn, RGN_COPY);
+}
+
+int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
+    return ClipWithRect(hdc, left, top, right, bottom, Region::Op::And);
+}
+
+int ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom) {
+    return ClipWithRect(hdc, left, top, right, bottom, Region::Op::Diff);
+}
+
+int OffsetClipRgn(HDC hdc, int x, int y) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc) return RGN_ERROR;
+    if (!dc->clip) return SIMPLEREGION; // the whole raster stays the whole raster
+    SetClip(*dc, dc->clip->Offset(x, y));
     return RegionType(*dc->clip);
 }
 
 int GetClipBox(HDC hdc, RECT* rect) {
     const GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc || !rect) return RGN_ERROR;
-    const std::vector<RECT> visible = VisibleRects(*dc);
-    const RECT box = BoundingRect(visible);
+    const Region& visible = VisibleRegion(*dc);
+    const RECT box = visible.Bounds();
     // The box in logical units.
     const POINT org = dc->viewportOrg;
     *rect = RECT{SaturateToInt(0LL + box.left - org.x), SaturateToInt(0LL + box.top - org.y),
                  SaturateToInt(0LL + box.right - org.x), SaturateToInt(0LL + box.bottom - org.y)};
     return RegionType(visible);
-}
-
-int SelectClipRgn(HDC hdc, HRGN hrgn) {
-    GdiDevice* dc = Find<GdiDevice>(hdc);
-    if (!dc) return RGN_ERROR;
-    if (!hrgn) {
-        dc->clip.reset();
-        return SIMPLEREGION;
-    }
-    const GdiRegion* rgn = Find<GdiRegion>(hrgn);
-    if (!rgn) return RGN_ERROR;
-    dc->clip = rgn->rects;
-    return RegionType(*dc->clip);
 }

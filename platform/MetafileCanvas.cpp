@@ -113,8 +113,8 @@ MetaBrush MakeBrush(UINT style, COLORREF color, LONG hatch) {
 }
 
 MetafileCanvas::MetafileCanvas(HDC hdc, const RECT& dest, const MetafileTransform& transform,
-                               const DibReader& readDib)
-    : hdc(hdc), dest(dest), readDib(readDib), state(transform, dest) {
+                               const DibReader& readDib, PlaybackReport* report)
+    : hdc(hdc), dest(dest), readDib(readDib), report(report), state(transform, dest) {
     const double area = (static_cast<double>(dest.right) - dest.left) *
                         (static_cast<double>(dest.bottom) - dest.top);
     workLimit = std::clamp(64 * area, kMinWork, kMaxWork);
@@ -125,8 +125,14 @@ MetafileCanvas::~MetafileCanvas() {
     SelectClipRgn(hdc, nullptr);
 }
 
-bool MetafileCanvas::NextRecord() {
-    return ++records <= kMaxRecords;
+bool MetafileCanvas::NextRecord(DWORD type) {
+    if (++records > kMaxRecords) return false;
+    if (report) ++report->records[type];
+    return true;
+}
+
+void MetafileCanvas::Skip(DWORD type) {
+    if (report) ++report->skipped[type];
 }
 
 bool MetafileCanvas::Spend(double cost) {
@@ -141,6 +147,7 @@ bool MetafileCanvas::Spend(double cost) {
 void MetafileCanvas::Select(const MetaObject& obj) {
     if (obj.kind == MetaObject::Kind::Pen) state.pen = obj.pen;
     if (obj.kind == MetaObject::Kind::Brush) state.brush = obj.brush;
+    if (obj.kind == MetaObject::Kind::Font) state.font = obj.font;
 }
 
 MetaObject MetafileCanvas::PatternBrush(std::span<const BYTE> packed) {

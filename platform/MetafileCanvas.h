@@ -1,14 +1,15 @@
 // The drawing side of the metafile player, shared by the WMF and EMF record
 // readers: the device state the records change (with its save/restore
 // stack), the current path, rectangular clipping, and the drawing of
-// figures and DIBs on the device context, in output pixels, within a cap on
-// the total work.
+// figures, DIBs and text on the device context, in output pixels, within a
+// cap on the total work.
 #pragma once
 
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "platform/GdiText.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileShapes.h"
 #include "platform/MetafileTransform.h"
@@ -26,13 +27,14 @@ struct MetaBrush {
     LONG hatch = 0;
 };
 
-// One entry of a metafile's object table. Fonts, palettes and regions are
-// kept as `Other` so that they occupy their slot.
+// One entry of a metafile's object table; a font in logical units.
+// Palettes and regions are kept as `Other` so that they occupy their slot.
 struct MetaObject {
-    enum class Kind { Empty, Pen, Brush, Other };
+    enum class Kind { Empty, Pen, Brush, Font, Other };
     Kind kind = Kind::Empty;
     MetaPen pen;
     MetaBrush brush;
+    LOGFONTW font{};
 };
 
 // A pen of a record's style (PS_NULL draws nothing; dashed styles are drawn
@@ -53,6 +55,43 @@ struct MetaState {
     bool clockwise = false; // arc direction
     PointD position{0, 0};  // the current position, logical units
     RECT clip;              // output pixels
+    LOGFONTW font{};        // the device's default font until one is selected
+    COLORREF textColor = RGB(0, 0, 0);
+    UINT textAlign = TA_NOUPDATECP | TA_LEFT | TA_TOP;
+    double charExtra = 0; // logical units added to each advance
+};
+
+// One string of a text record, in logical units: the reference point, the
+// characters (UTF-16), their advances (none: the font's own; with ETO_PDY
+// also the vertical ones), the ExtTextOut options and their rectangle.
+struct MetaText {
+    PointD reference{0, 0};
+    std::vector<WCHAR> text;
+    std::vector<double> dx, dy;
+    UINT options = 0;
+    std::optional<BoxD> rect;
+};
+
+// The font a canvas draws its text with on the device, made again only
+// when the logical font or the mapping changes it.
+class DeviceFont {
+public:
+    explicit DeviceFont(HDC hdc) : hdc(hdc) {}
+    ~DeviceFont();
+    DeviceFont(const DeviceFont&) = delete;
+    DeviceFont& operator=(const DeviceFont&) = delete;
+    // Selects the font, its glyphs widened by `stretch` (the playback's
+    // horizontal over vertical scale) when its own width is 0.
+    void Select(const LOGFONTW& font, double stretch);
+
+private:
+    void Make(const LOGFONTW& font);
+
+    HDC hdc;
+    HFONT font = nullptr;
+    HGDIOBJ previous = nullptr;
+    LOGFONTW current{};
+    double currentStretch = 1;
 };
 
 // A DIB blit: destination rectangle in logical units, source rectangle in
@@ -68,15 +107,17 @@ struct DibBlit {
 class MetafileCanvas {
 public:
     MetafileCanvas(HDC hdc, const RECT& dest, const MetafileTransform& transform,
-                   const DibReader& readDib);
+                   const DibReader& readDib, PlaybackReport* report = nullptr);
     ~MetafileCanvas();
     MetafileCanvas(const MetafileCanvas&) = delete;
     MetafileCanvas& operator=(const MetafileCanvas&) = delete;
 
     MetaState& State() { return state; }
     MetafileTransform& Transform() { return state.transform; }
-    // Counts one record; false once the cap on records is reached.
-    bool NextRecord();
+    // Counts one record of a type; false once the cap on records is reached.
+    bool NextRecord(DWORD type);
+    // Notes that the current record was skipped.
+    void Skip(DWORD type);
     // Makes a pen or brush from the object table the current one.
     void Select(const MetaObject& obj);
     // A brush object painting the average colour of a packed DIB; an `Other`
@@ -116,6 +157,9 @@ public:
     // Fills and/or strokes the path, then discards it.
     void DrawPath(bool fill, bool stroke);
 
+    // Text in the current font, colours, alignment and background.
+    void Text(const MetaText& text);
+
     // Blits: a packed DIB, or the brush (PATCOPY), black or white.
     void StretchDib(const DibBlit& blit, std::span<const BYTE> packed);
     void PatBlt(double x, double y, double width, double height, DWORD rop);
@@ -133,8 +177,10 @@ private:
     void ApplyClip();
 
     HDC hdc;
+    DeviceFont deviceFont{hdc};
     RECT dest;
     const DibReader& readDib;
+    PlaybackReport* report;
     MetaState state;
     std::vector<MetaState> saved;
     std::vector<Figure> path;

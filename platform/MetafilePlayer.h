@@ -8,8 +8,9 @@
 // pattern brush paints the average colour of its pattern), lines,
 // polylines, polygons and poly-polygons under both fill modes, rectangles,
 // rounded rectangles, ellipses, arcs, chords, pies, Bezier curves and paths
-// (EMF), rectangular clipping, and DIB blits. Text, regions, palettes and
-// EMF+ comments are skipped, like every record the player does not know.
+// (EMF), rectangular clipping, DIB blits, and text (GdiText.h). Regions,
+// palettes and EMF+ comments are skipped, like every record the player does
+// not know.
 //
 // Input is hostile: every field is read inside its record, a record whose
 // size is too small, not whole 32-bit words (EMF) or past the end stops the
@@ -19,6 +20,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <span>
 #include <vector>
 
@@ -42,6 +44,14 @@ struct ENHMETAHEADER {
     SIZE szlMillimeters; // the recording device in millimetres
 };
 
+// What one playback met, for callers that study real files: how often each
+// record type (EMF record type, WMF function number) occurred, and how often
+// it was skipped as unknown or unsupported.
+struct PlaybackReport {
+    std::map<DWORD, long> records;
+    std::map<DWORD, long> skipped;
+};
+
 // Reads the header record of an enhanced metafile; false when the bytes do
 // not start with one.
 bool GetEnhMetaFileHeader(std::span<const BYTE> emf, ENHMETAHEADER* header);
@@ -56,9 +66,9 @@ bool IsWinMetaFile(std::span<const BYTE> wmf);
 // header's bounding box; the metafile's own window records replace it)
 // fills `dest`. False when the bytes do not start with a metafile header.
 bool PlayWinMetaFile(HDC hdc, std::span<const BYTE> wmf, const RECT& window, const RECT& dest,
-                     const DibReader& readDib);
+                     const DibReader& readDib, PlaybackReport* report = nullptr);
 
 // Plays an enhanced metafile so that its picture frame fills `dest`. False
 // when the bytes do not start with an enhanced metafile header.
-bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest,
-                     const DibReader& readDib);
+bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest, const DibReader& readDib,
+                     PlaybackReport* report = nullptr);

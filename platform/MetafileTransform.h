@@ -4,6 +4,7 @@
 // fixed mapping of the recording device onto the output rectangle.
 #pragma once
 
+#include "platform/PointD.h"
 #include "platform/WinTypes.h"
 
 // Mapping modes.
@@ -15,11 +16,6 @@ inline constexpr int MM_HIENGLISH = 5;
 inline constexpr int MM_TWIPS = 6;
 inline constexpr int MM_ISOTROPIC = 7;
 inline constexpr int MM_ANISOTROPIC = 8;
-
-struct PointD {
-    double x;
-    double y;
-};
 
 // An affine map: x' = x * m11 + y * m21 + dx, y' = x * m12 + y * m22 + dy.
 struct Xform {

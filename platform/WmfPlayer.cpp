@@ -6,6 +6,7 @@
 #include "platform/MetafileCanvas.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileRecord.h"
+#include "platform/MetafileText.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ public:
             const DWORD words = GetLE32(bytes.data() + pos);
             const WORD function = GetLE16(bytes.data() + pos + 4);
             if (function == META_EOF || words < 3 || words > (bytes.size() - pos) / 2 ||
-                !canvas.NextRecord())
+                !canvas.NextRecord(function))
                 return;
             Record(function, RecordView(bytes.subspan(pos, 2 * std::size_t{words})));
             pos += 2 * std::size_t{words};
@@ -152,6 +153,8 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
                    : MetaObject{MetaObject::Kind::Other, {}, {}});
         break;
     case META_CREATEFONTINDIRECT:
+        Create(WmfFontObject(r));
+        break;
     case META_CREATEPALETTE:
     case META_CREATEPATTERNBRUSH:
     case META_CREATEREGION:
@@ -313,7 +316,9 @@ void WmfPlayer::Blit(WORD function, const RecordView& r) {
                           r.Tail(24));
         break;
     }
-    default: // text, escapes, palettes, regions and the rest are skipped
+    default: // escapes, palettes, regions and the rest are skipped
+        if (!PlayWmfText(canvas, function, r)) canvas.Skip(function);
+        break;
         break;
     }
 }
@@ -341,7 +346,7 @@ bool IsWinMetaFile(std::span<const BYTE> wmf) {
 }
 
 bool PlayWinMetaFile(HDC hdc, std::span<const BYTE> wmf, const RECT& window, const RECT& dest,
-                     const DibReader& readDib) {
+                     const DibReader& readDib, PlaybackReport* report) {
     if (!IsWinMetaFile(wmf)) return false;
     const std::size_t headerBytes = 2 * std::size_t{GetLE16(wmf.data() + 2)};
     MetafileTransform transform(Xform{}, PointD{96 / 25.4, 96 / 25.4});
@@ -351,7 +356,7 @@ bool PlayWinMetaFile(HDC hdc, std::span<const BYTE> wmf, const RECT& window, con
         {double(window.right) - window.left, double(window.bottom) - window.top});
     transform.SetViewportOrg({double(dest.left), double(dest.top)});
     transform.SetViewportExt({double(dest.right) - dest.left, double(dest.bottom) - dest.top});
-    MetafileCanvas canvas(hdc, dest, transform, readDib);
+    MetafileCanvas canvas(hdc, dest, transform, readDib, report);
     WmfPlayer(canvas, GetLE16(wmf.data() + 10)).Play(wmf, headerBytes);
     return true;
 }

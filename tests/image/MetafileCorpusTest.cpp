@@ -48,22 +48,12 @@ double Agreement(const Decoded& a, const Decoded& b, int n = 16) {
     return double(same) / (n * n);
 }
 
-// The corpus's WMF files, then its EMF files.
-std::vector<std::string> Metafiles() {
-    std::vector<std::string> files;
-    for (const char* type : {"wmf", "emf"}) {
-        for (const std::string& f : testsupport::CorpusFiles(type))
-            if (f.ends_with(std::string(".") + type)) files.push_back(f);
-    }
-    return files;
-}
-
 } // namespace
 
 TEST(MetafileCorpus, EveryFileLoadsThroughDetectionOrIsRefusedWithAMessage) {
     if (CorpusDir().empty()) GTEST_SKIP() << "corpus absent";
     int decoded = 0, refused = 0, sizesChecked = 0;
-    for (const std::string& file : Metafiles()) {
+    for (const std::string& file : testsupport::CorpusMetafiles()) {
         // Detection reaches the metafile codec last; a refusal is read again
         // as a metafile for the codec's message.
         const std::string path = CorpusDir() + "/" + file;
@@ -104,14 +94,22 @@ TEST(MetafileCorpus, EveryFileLoadsThroughDetectionOrIsRefusedWithAMessage) {
 // frames the drawing, we frame the bounding box as the window says). Pillow
 // ships a Windows rendering of its drawing.emf at the size the bounds give.
 TEST(MetafileCorpus, InkAgreesWithImageMagickAndWindows) {
-    if (CorpusDir().empty() || !testsupport::HaveMagick()) GTEST_SKIP() << "no corpus or convert";
+    if (CorpusDir().empty()) GTEST_SKIP() << "the corpus is absent";
+    if (!testsupport::MagickReads("WMF"))
+        GTEST_SKIP() << "ImageMagick cannot read WMF (scripts/setup installs "
+                        "libmagickcore-6.q16-6-extra and gsfonts)";
+    for (const char* font : {"Times-Roman", "Helvetica"}) {
+        if (!testsupport::MagickHasFont(font))
+            GTEST_SKIP() << "ImageMagick has no " << font
+                         << " to draw WMF text with (scripts/setup installs gsfonts)";
+    }
     const std::vector<std::string> leftOut = {"formula1", "formula2", "formula3",
                                               "formula4", "fulltest", "64716_image",
                                               "cell",     "60677",    "pillow/drawing"};
     int compared = 0;
     double sum = 0;
     CxImage img;
-    for (const std::string& file : Metafiles()) {
+    for (const std::string& file : testsupport::CorpusMetafiles()) {
         if (!file.ends_with(".wmf") ||
             std::any_of(leftOut.begin(), leftOut.end(),
                         [&](const std::string& s) { return file.find(s) != std::string::npos; }))

@@ -58,6 +58,15 @@ std::vector<std::string> CorpusFiles(const std::string& folder) {
     return files;
 }
 
+std::vector<std::string> CorpusMetafiles() {
+    std::vector<std::string> files;
+    for (const char* type : {"wmf", "emf"}) {
+        for (const std::string& f : CorpusFiles(type))
+            if (f.ends_with(std::string(".") + type)) files.push_back(f);
+    }
+    return files;
+}
+
 std::string Md5Hex(const std::vector<std::uint8_t>& bytes) {
     static const int kShift[4][4] = {
         {7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
@@ -118,6 +127,22 @@ std::vector<std::uint8_t> ToRgba8(const CxImage& img) {
 
 bool HaveMagick() {
     return fs::exists("/usr/bin/convert");
+}
+
+bool MagickReads(const std::string& format) {
+    // A coder's line: "  WMF* WMF  r--  Windows Meta File" (the name, '*' when
+    // native, its module, then the modes: r for read).
+    const std::string cmd = "/usr/bin/convert -list format 2>/dev/null | grep -Eq '^ *" + format +
+                            "[*+]? +[A-Z0-9]+ +r'";
+    return HaveMagick() && Run(cmd) == 0;
+}
+
+bool MagickHasFont(const std::string& name) {
+    // "  Font: Times-Roman" is followed by its fields, "    glyphs: FILE" among them.
+    const std::string cmd = "f=$(/usr/bin/convert -list font 2>/dev/null | awk '$1 == \"Font:\" "
+                            "{font = $2} font == \"" +
+                            name + "\" && $1 == \"glyphs:\" {print $2; exit}') && test -f \"$f\"";
+    return HaveMagick() && Run(cmd) == 0;
 }
 
 int Run(const std::string& command) {
