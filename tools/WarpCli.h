@@ -36,6 +36,7 @@ struct WarpOptions {
     std::string method = "mls"; // idw, rbf or mls; mls is what a new view starts with
     std::vector<ControlPair> pairs;
     long repeat = 1;
+    unsigned threads = 0; // 0: one per hardware thread
     std::string input;
     std::string output;
     DWORD outputFormat = FORMAT_UNKNOWN;
