@@ -23,7 +23,7 @@ inline constexpr int kUsageError = 2;
 // time in proportion to pixels x pairs, and its radial basis system n x n
 // doubles of memory and n^3 steps to solve.
 inline constexpr std::size_t kMaxPairs = 10000;
-inline constexpr std::size_t kMaxRbfPairs = 2000;
+inline constexpr std::size_t kMaxRbfPairs = 4000;
 // The longest line of a pairs file.
 inline constexpr std::size_t kMaxPairsLine = 4096;
 
