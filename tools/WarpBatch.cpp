@@ -103,7 +103,8 @@ int RunBatch(const WarpOptions& o, std::ostream& err, bool progress) {
         return kFailure;
     }
     ApplyLimits(o);
-    const ThreadSplit split = SplitThreads(std::thread::hardware_concurrency(), o.inputs.size());
+    const unsigned budget = o.threads ? o.threads : std::thread::hardware_concurrency();
+    const ThreadSplit split = SplitThreads(budget, o.inputs.size());
     BatchReporter reporter(err, progress, o.inputs.size());
     std::mutex codecs;
     std::atomic<std::size_t> next{0};
@@ -112,6 +113,7 @@ int RunBatch(const WarpOptions& o, std::ostream& err, bool progress) {
             WarpOptions file = o;
             file.input = o.inputs[i];
             file.output = o.outputs[i];
+            file.threads = split.threadsPerWarp;
             if (const Outcome r = WarpFile(file, codecs); !r.ok()) reporter.Failed(r.message);
             reporter.Done(o.inputs[i]);
         }

@@ -30,7 +30,9 @@ struct ThreadSplit {
 };
 ThreadSplit SplitThreads(unsigned budget, std::size_t fileCount);
 
-// Warps every input into its output. A failed file is reported on `err`
+// Warps every input into its output: the budget of threads (o.threads, or
+// one per hardware thread) goes first to files warped at once, the rest to
+// the threads inside each warp. A failed file is reported on `err`
 // (its name and the container's message) and counted, and the rest go on; a
 // summary line ends the batch. With `progress`, a line "\r[DONE/ALL] NAME"
 // is kept up to date on `err`. Returns kFailure when any file failed.

@@ -92,6 +92,12 @@ Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOp
         if (!ParseInt(value, k) || k < 0)
             return UsageError("bad repeat count '" + value + "' (0 or more)");
         o.repeat = k;
+    } else if (IsOption(arg, "--threads")) {
+        LONG n = 0;
+        if (!TakeValue(args, i, "--threads", value)) return UsageError("--threads needs a count");
+        if (!ParseInt(value, n) || n < 1)
+            return UsageError("bad thread count '" + value + "' (1 or more)");
+        o.threads = static_cast<unsigned>(n);
     } else if (IsOption(arg, "--max-pixels")) {
         std::uint64_t n = 0;
         if (!TakeValue(args, i, "--max-pixels", value))
@@ -120,7 +126,7 @@ Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOp
 std::string Usage() {
     std::string text =
         R"(Usage: torvex-warp [--method idw|rbf|mls] [--pair SX,SY:TX,TY]... [--pairs FILE]
-                   [--repeat K] [--max-pixels N] INPUT OUTPUT
+                   [--repeat K] [--threads N] [--max-pixels N] INPUT OUTPUT
        torvex-warp [OPTIONS] --output-dir DIR [--format FMT] INPUT...
 
 Warps INPUT with control pairs and writes the result to OUTPUT, exactly as
@@ -141,6 +147,10 @@ with the same method and pairs, several files at once, into DIR.
                     pressing "Do Warping" K times: each run warps the previous
                     result and adds the four image corners as fixed pairs
                     again. K = 0 writes INPUT unchanged in OUTPUT's format.
+  --threads N       use N threads (default: one per processor); the result
+                    is the same for every N. With --output-dir, up to N files
+                    are warped at once and the threads left over go inside
+                    each warp (3 files on 8 threads: 2 threads each).
   --max-pixels N    refuse an INPUT of more than N pixels (width x height)
                     before anything is allocated for it (default 268435456,
                     16384 x 16384); a larger N also admits blocks of up to 4
@@ -310,6 +320,7 @@ Outcome WarpFile(const WarpOptions& o, std::mutex& codecs) {
     }
     lock.unlock();
     std::unique_ptr<CWarpMethod> method = MakeWarpMethod(o.method);
+    method->SetThreadCount(o.threads);
     for (const ControlPair& p : o.pairs)
         method->AddPair(p.source, p.target);
     for (long k = 0; k < o.repeat; ++k) {

@@ -25,7 +25,7 @@ inline constexpr int kUsageError = 2;
 // time in proportion to pixels x pairs, and its radial basis system n x n
 // doubles of memory and n^3 steps to solve.
 inline constexpr std::size_t kMaxPairs = 10000;
-inline constexpr std::size_t kMaxRbfPairs = 2000;
+inline constexpr std::size_t kMaxRbfPairs = 4000;
 // The longest line of a pairs file.
 inline constexpr std::size_t kMaxPairsLine = 4096;
 
@@ -38,6 +38,7 @@ struct WarpOptions {
     std::string method = "mls"; // idw, rbf or mls; mls is what a new view starts with
     std::vector<ControlPair> pairs;
     long repeat = 1;
+    unsigned threads = 0; // 0: one per hardware thread
     std::string input;
     std::string output;
     DWORD outputFormat = FORMAT_UNKNOWN;

@@ -1,24 +1,13 @@
-// Dense linear solver: Gauss elimination with complete pivoting.
+// Dense linear solver: Gauss elimination with complete pivoting, done plainly.
 #include <cmath>
 #include <utility>
 #include <vector>
 
-#include "warp/WarpMessages.h"
+#include "warp/GaussKernels.h"
 #include "warp/WarpRBF.h"
 
-namespace {
-
-// A pivot is unusable when adding it to 1.0 leaves 1.0 (|p| <= 2^-53).
-bool NegligiblePivot(double magnitude) {
-    return magnitude + 1.0 == 1.0;
-}
-
-int ReportFailure() {
-    ReportWarpMessage("Gauss methods failed!");
-    return 0;
-}
-
-} // namespace
+using gausskernels::NegligiblePivot;
+using gausskernels::ReportFailure;
 
 int CWarpRBF::SolveGauss(const double* A, const double* b, int n, double* x) {
     if (n < 1) return ReportFailure();

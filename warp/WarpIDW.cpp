@@ -1,6 +1,7 @@
 #include "warp/WarpIDW.h"
 
 #include "platform/Truncate.h"
+#include "warp/WarpKernels.h"
 
 POINT CWarpIDW::MapPoint(int x, int y) {
     const std::size_t n = m_srcPoints.size();
@@ -19,4 +20,11 @@ POINT CWarpIDW::MapPoint(int x, int y) {
         sumY += w * m_dstPoints[i].y;
     }
     return POINT{TruncToInt(sumX / sumW), TruncToInt(sumY / sumW)};
+}
+
+void CWarpIDW::MapColumn(int x, int y0, int count, POINT* out, WarpScratch&) const {
+    const std::size_t n = m_srcPoints.size();
+    if (n == 0) return MapIdentity(x, y0, count, out);
+    warpkernels::IdwColumn(m_srcPoints.data(), m_dstPoints.data(), n, x, y0, count, out);
+    PlaceSourceHits(x, y0, count, n, out);
 }

@@ -8,4 +8,5 @@ class CWarpIDW : public CWarpMethod {
 public:
     void Prepare() override {}
     POINT MapPoint(int x, int y) override;
+    void MapColumn(int x, int y0, int count, POINT* out, WarpScratch& scratch) const override;
 };

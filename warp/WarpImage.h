@@ -15,4 +15,12 @@
 // pixels in their 5x5 window; other holes stay white. Returns null, leaving
 // the method untouched, when the source holds no image or the output cannot
 // be created.
+//
+// Maps columns in batches (MapColumn) on the method's thread count and reads
+// and writes pixels straight in their rows; beyond the images and the mask it
+// needs a bounded amount of memory per thread.
 std::unique_ptr<CxImage> WarpImage(const CxImage& source, CWarpMethod& method);
+
+// The same run done plainly, on one thread: MapPoint once per pixel and the
+// checked pixel accessors. WarpImage's output equals this one byte for byte.
+std::unique_ptr<CxImage> WarpImagePlain(const CxImage& source, CWarpMethod& method);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/Truncate.h"
+#include "warp/WarpKernels.h"
 
 namespace {
 
@@ -81,4 +82,12 @@ POINT CWarpMLS::MapPoint(int x, int y) {
     const double X = c * dx - s * dy + m_dstCentroid.x;
     const double Y = s * dx + c * dy + m_dstCentroid.y;
     return POINT{TruncToInt(X), TruncToInt(Y)};
+}
+
+void CWarpMLS::MapColumn(int x, int y0, int count, POINT* out, WarpScratch& scratch) const {
+    const std::size_t n = m_weights.size();
+    if (n == 0) return MapIdentity(x, y0, count, out);
+    warpkernels::MlsColumn(m_srcPoints.data(), m_dstPoints.data(), n, x, y0, count, out,
+                           scratch.values);
+    PlaceSourceHits(x, y0, count, n, out);
 }

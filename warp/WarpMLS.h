@@ -14,6 +14,8 @@ public:
     // R(v - p*) + q*, with p* and q* truncated to integers. Writes the
     // scratch fields, so calls on one object must not overlap.
     POINT MapPoint(int x, int y) override;
+    // MapPoint without the scratch fields: the weights live in `scratch`.
+    void MapColumn(int x, int y0, int count, POINT* out, WarpScratch& scratch) const override;
     // Weights, both centroids and both centred arrays for the pixel (x, y).
     void ComputeCentroids(int x, int y);
 

@@ -4,11 +4,42 @@
 #include <cstdint>
 
 #include "platform/Truncate.h"
+#include "warp/WarpKernels.h"
 
 namespace {
 
 // Largest squared shape parameter: 128 pixels squared.
 constexpr int kMaxRadius2 = 16384;
+
+// Sets the shape parameters r_j of the n = radius2.size() source points and
+// returns the matrix A[i][j] = g_j(p_i) = sqrt(|p_i - p_j|^2 + r_j).
+std::vector<double> BasisMatrix(const std::vector<POINT>& src, std::vector<int>& radius2) {
+    const std::size_t n = radius2.size();
+    // D[i][j]: squared distance between source points i and j.
+    std::vector<int> D(n * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = 0; j < n; ++j) {
+            const double dx = static_cast<double>(src[i].x) - src[j].x;
+            const double dy = static_cast<double>(src[i].y) - src[j].y;
+            D[i * n + j] = TruncToInt(dx * dx + dy * dy);
+        }
+    }
+    // r_j = min(16384, min over k != j of D[j][k])
+    for (std::size_t j = 0; j < n; ++j) {
+        for (std::size_t k = 0; k < n; ++k) {
+            if (k != j && D[j * n + k] < radius2[j]) radius2[j] = D[j * n + k];
+        }
+    }
+    // The integer sum is widened so huge distances cannot overflow.
+    std::vector<double> A(n * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = 0; j < n; ++j) {
+            const std::int64_t sum = std::int64_t{D[i * n + j]} + radius2[j];
+            A[i * n + j] = std::sqrt(static_cast<double>(sum));
+        }
+    }
+    return A;
+}
 
 } // namespace
 
@@ -19,37 +50,14 @@ void CWarpRBF::Prepare() {
     m_coefY.assign(n, 0.0);
     if (n == 0) return;
 
-    // D[i][j]: squared distance between source points i and j.
-    std::vector<int> D(n * n);
+    const std::vector<double> A = BasisMatrix(m_srcPoints, m_radius2);
+    std::vector<double> bx(n), by(n);
     for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t j = 0; j < n; ++j) {
-            const double dx = static_cast<double>(m_srcPoints[i].x) - m_srcPoints[j].x;
-            const double dy = static_cast<double>(m_srcPoints[i].y) - m_srcPoints[j].y;
-            D[i * n + j] = TruncToInt(dx * dx + dy * dy);
-        }
+        bx[i] = static_cast<double>(std::int64_t{m_dstPoints[i].x} - m_srcPoints[i].x);
+        by[i] = static_cast<double>(std::int64_t{m_dstPoints[i].y} - m_srcPoints[i].y);
     }
-    // r_j = min(16384, min over k != j of D[j][k])
-    for (std::size_t j = 0; j < n; ++j) {
-        for (std::size_t k = 0; k < n; ++k) {
-            if (k != j && D[j * n + k] < m_radius2[j]) m_radius2[j] = D[j * n + k];
-        }
-    }
-    // A[i][j] = g_j(p_i); the integer sum is widened so huge distances cannot overflow.
-    std::vector<double> A(n * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t j = 0; j < n; ++j) {
-            const std::int64_t sum = std::int64_t{D[i * n + j]} + m_radius2[j];
-            A[i * n + j] = std::sqrt(static_cast<double>(sum));
-        }
-    }
-    std::vector<double> b(n);
-    const int size = static_cast<int>(n);
-    for (std::size_t i = 0; i < n; ++i)
-        b[i] = static_cast<double>(std::int64_t{m_dstPoints[i].x} - m_srcPoints[i].x);
-    SolveGauss(A.data(), b.data(), size, m_coefX.data());
-    for (std::size_t i = 0; i < n; ++i)
-        b[i] = static_cast<double>(std::int64_t{m_dstPoints[i].y} - m_srcPoints[i].y);
-    SolveGauss(A.data(), b.data(), size, m_coefY.data());
+    SolveGaussPair(A.data(), bx.data(), by.data(), static_cast<int>(n), m_coefX.data(),
+                   m_coefY.data(), GetThreadCount());
 }
 
 POINT CWarpRBF::MapPoint(int x, int y) {
@@ -64,4 +72,9 @@ POINT CWarpRBF::MapPoint(int x, int y) {
         Y = Y + g * m_coefY[i];
     }
     return POINT{TruncToInt(X), TruncToInt(Y)};
+}
+
+void CWarpRBF::MapColumn(int x, int y0, int count, POINT* out, WarpScratch&) const {
+    warpkernels::RbfColumn(m_srcPoints.data(), m_radius2.data(), m_coefX.data(), m_coefY.data(),
+                           m_radius2.size(), x, y0, count, out);
 }

@@ -213,7 +213,7 @@ TEST(TorvexWarp, HostilePairsAndThePixelLimit) {
         std::ofstream m(many), r(rbfPairs);
         for (int i = 0; i <= 10000; ++i)
             m << i % 100 << ' ' << i / 100 << " 1 1\n";
-        for (int i = 0; i < 1997; ++i)
+        for (int i = 0; i < 3997; ++i)
             r << i % 40 << ' ' << i / 40 << ' ' << i % 40 << ' ' << i / 40 << '\n';
         std::ofstream(longLine) << std::string(5000, '1') << '\n';
         std::ofstream(extreme) << "2147483647 2147483647 -2147483648 -2147483648\n"
@@ -227,8 +227,8 @@ TEST(TorvexWarp, HostilePairsAndThePixelLimit) {
         {"--pairs " + many, 1, many + ":10001: more than 10000 pairs"},
         {"--pairs " + longLine, 1, longLine + ":1: line longer than 4096"},
         {"--method rbf --pairs " + rbfPairs, 2,
-         "too many pairs for rbf: 2001 over 1 run, counting four corner pairs a run (at most "
-         "2000)"},
+         "too many pairs for rbf: 4001 over 1 run, counting four corner pairs a run (at most "
+         "4000)"},
         {"--repeat 71", 2, "too many pairs for mls: 10224 over 71 runs"},
         {"--repeat 70", 0, ""},
         {"--method idw --pairs " + extreme, 0, ""},

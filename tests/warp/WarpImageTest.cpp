@@ -17,6 +17,10 @@ public:
     explicit FuncMethod(std::function<POINT(int, int)> f) : m_f(std::move(f)) {}
     void Prepare() override {}
     POINT MapPoint(int x, int y) override { return m_f(x, y); }
+    void MapColumn(int x, int y0, int count, POINT* out, WarpScratch&) const override {
+        for (int k = 0; k < count; ++k)
+            out[k] = m_f(x, y0 + k);
+    }
 
 private:
     std::function<POINT(int, int)> m_f;
