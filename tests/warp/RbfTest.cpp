@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "warp/WarpMessages.h"
+#include "tests/warp/MessageCapture.h"
 #include "warp/WarpRBF.h"
 
 namespace {
@@ -12,10 +12,9 @@ void AddCorners(CWarpMethod& m, int w, int h) {
 
 // Prepares the method and returns the engine's messages, one line each.
 std::string PrepareCapturingMessages(CWarpRBF& rbf) {
-    std::string lines;
-    const CScopedWarpMessageSink sink([&](std::string_view m) { (lines += m) += '\n'; });
+    MessageCapture capture;
     rbf.Prepare();
-    return lines;
+    return capture.Take();
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/warp/MessageCapture.h"
 #include "warp/WarpMessages.h"
 #include "warp/WarpRBF.h"
 
@@ -29,14 +30,10 @@ TEST(SolveGauss, SolvesOrReportsTheSingularSystems) {
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         std::vector<double> A = c.A, b = c.b, x(c.b.size(), -99.0);
-        std::string messages;
-        {
-            const CScopedWarpMessageSink sink([&](std::string_view m) { (messages += m) += '\n'; });
-            EXPECT_EQ(
-                CWarpRBF::SolveGauss(A.data(), b.data(), static_cast<int>(b.size()), x.data()),
-                c.result);
-        }
-        EXPECT_EQ(messages, c.result ? "" : "Gauss methods failed!\n");
+        MessageCapture capture;
+        EXPECT_EQ(CWarpRBF::SolveGauss(A.data(), b.data(), static_cast<int>(b.size()), x.data()),
+                  c.result);
+        EXPECT_EQ(capture.Take(), c.result ? "" : "Gauss methods failed!\n");
         // A and b stay as they were, compared bytewise so that NaN equals itself
         EXPECT_EQ(0, std::memcmp(A.data(), c.A.data(), A.size() * sizeof(double)));
         EXPECT_EQ(0, std::memcmp(b.data(), c.b.data(), b.size() * sizeof(double)));
