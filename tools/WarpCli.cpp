@@ -9,6 +9,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "image/FormatList.h"
 #include "tools/WarpBatch.h"
 #include "warp/WarpImage.h"
 #include "warp/WarpMethodFactory.h"
@@ -17,21 +18,11 @@ namespace warpcli {
 
 namespace {
 
-// Output extensions and the encoders behind them; each encoder adds a line.
-struct OutputFormat {
-    const char* extension;
-    DWORD format;
-};
-constexpr OutputFormat kOutputFormats[] = {
-    {"bmp", FORMAT_BMP}, {"gif", FORMAT_GIF}, {"ico", FORMAT_ICO},
-    {"tga", FORMAT_TGA}, {"pcx", FORMAT_PCX}, {"wbmp", FORMAT_WBMP},
-};
-
-// ".bmp, .gif, ...": the extensions of the table, for messages.
+// ".bmp, .gif, ...": the extension each writable format writes, for messages.
 std::string OutputExtensions() {
     std::string list;
-    for (const OutputFormat& f : kOutputFormats)
-        list += (list.empty() ? "." : ", .") + std::string(f.extension);
+    for (const FormatInfo& f : Formats())
+        if (f.canWrite) list += (list.empty() ? "." : ", .") + std::string(f.extensions[0]);
     return list;
 }
 
@@ -208,8 +199,8 @@ DWORD OutputFormatFor(const std::string& path) {
 
 DWORD OutputFormatNamed(const std::string& extension) {
     const std::string ext = Lowercase(extension);
-    for (const OutputFormat& f : kOutputFormats)
-        if (ext == f.extension) return f.format;
+    for (const FormatInfo& f : Formats())
+        if (f.canWrite && ext == f.extensions[0]) return f.format;
     return FORMAT_UNKNOWN;
 }
 

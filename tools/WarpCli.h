@@ -66,7 +66,8 @@ std::string Usage();
 std::string VersionLine();
 
 // The format an output file name asks for by its extension (any letter
-// case), or FORMAT_UNKNOWN when no encoder serves it.
+// case): a writable format's first extension (FormatList.h), or
+// FORMAT_UNKNOWN.
 DWORD OutputFormatFor(const std::string& path);
 // The same for an extension without its dot ("bmp", "GIF").
 DWORD OutputFormatNamed(const std::string& extension);
