@@ -81,7 +81,7 @@ void CTorvexView::OnOption() {
     CDlgOption dialog;
     dialog.m_nMethod = kWarpCodePreselected;
     if (dialog.DoModal() != IDOK) return;
-    m_pMethod.reset();
+    m_pMethod.reset(); // the old method and its pairs go before any message
     m_pMethod = MakeWarpMethod(dialog.m_nMethod);
     if (!m_pMethod) {
         AfxMessageBox("Methods not specified.\nDefault method will be used!");

@@ -16,16 +16,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The file a path names, for comparing outputs: absolute, with symbolic links of existing folders
-// resolved.
+// The file a path names, for comparing outputs: absolute, with symbolic
+// links of existing folders resolved.
 fs::path Identity(const std::string& path) {
     std::error_code ec;
     fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
     return ec ? fs::path(path).lexically_normal() : p;
 }
 
-// Reports on the error stream from the worker threads, one line at a time,
-// redrawing the progress line after a report.
+// Reports on the error stream from the worker threads, one line at a time;
+// a report clears the progress line, which the next file done draws again.
 class BatchReporter {
 public:
     BatchReporter(std::ostream& err, bool progress, std::size_t total)
