@@ -105,8 +105,8 @@ TEST(MetafilePlayer, EachKindOfRecordDrawsWhereItSays) {
           {{24, 8, kWhite}, {20, 1, kRed}, {31, 12, kRed}, {0, 16, kWhite}});
     Check("a rounded rectangle misses its corners", Emf(Red().Add(44, {0, 0, 40, 30, 20, 20})),
           kAny, {{1, 1, kWhite}, {20, 1, kRed}});
-    Check("a pen 5 units wide paints 5 rows",
-          Emf(EmfWriter().Pen(1, PS_SOLID, 5, kRed).Select(1).Add(27, {4, 10}).Add(54, {40, 10})),
+    Check("a flat-capped pen 5 units wide paints 5 rows",
+          Emf(EmfWriter().Pen(1, 0x200, 5, kRed).Select(1).Add(27, {4, 10}).Add(54, {40, 10})),
           {4, 8, 40, 13});
     Check("a null brush leaves the inside alone",
           Emf(EmfWriter().Select(0x80000005).Rectangle(0, 0, 20, 20)), kNone,
