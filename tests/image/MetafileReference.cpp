@@ -14,7 +14,7 @@ namespace metafileref {
 namespace {
 
 // Bump when the commands below change, so that old renderings are not reused.
-constexpr const char* kPipeline = "r3";
+constexpr const char* kPipeline = "r4";
 
 std::string Quoted(const std::string& s) {
     return "'" + s + "'";
@@ -76,13 +76,16 @@ std::optional<std::array<int, 4>> WmfFrame(const std::vector<std::uint8_t>& b,
 // ImageMagick's WMF reader scales the bounds of what is drawn, rather than
 // the picture's frame, onto the picture. A copy of the file that first sets
 // a white pixel in two opposite corners of the frame makes the two the same.
+// A frame with a flipped axis is left alone: the reader mirrors the picture
+// once such pixels are there, while without them it matches the frame.
 bool WriteWithFrameCorners(const std::string& path, const std::string& out) {
     std::vector<std::uint8_t> b = ReadBytes(path);
     const bool placeable =
         b.size() >= 4 && b[0] == 0xD7 && b[1] == 0xCD && b[2] == 0xC6 && b[3] == 0x9A;
     const std::size_t header = placeable ? 22 : 0, records = header + 18;
     if (b.size() < records) return false;
-    if (const auto frame = WmfFrame(b, records)) {
+    const auto frame = WmfFrame(b, records);
+    if (frame && (*frame)[2] > (*frame)[0] && (*frame)[3] > (*frame)[1]) {
         const auto [left, top, right, bottom] = *frame;
         std::vector<std::uint8_t> pixels;
         for (const auto& [x, y] : {std::pair{left, top}, std::pair{right - 1, bottom - 1}})
