@@ -7,6 +7,7 @@
 #include "platform/MetafileCanvas.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileRecord.h"
+#include "platform/MetafileText.h"
 
 namespace {
 
@@ -65,6 +66,7 @@ enum : DWORD {
     EMR_STRETCHBLT = 77,
     EMR_SETDIBITSTODEVICE = 80,
     EMR_STRETCHDIBITS = 81,
+    EMR_EXTCREATEFONTINDIRECTW = 82,
     EMR_POLYBEZIER16 = 85,
     EMR_POLYGON16 = 86,
     EMR_POLYLINE16 = 87,
@@ -84,7 +86,8 @@ constexpr int AD_CLOCKWISE = 2;
 constexpr DWORD MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4;
 constexpr BYTE PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
 
-// The stock objects a record may select: brushes 0 to 5, pens 6 to 8.
+// The stock objects a record may select: brushes 0 to 5, pens 6 to 8,
+// fonts 10 to 17.
 std::optional<MetaObject> StockObject(DWORD index) {
     static constexpr COLORREF kBrushes[] = {RGB(255, 255, 255), RGB(192, 192, 192),
                                             RGB(128, 128, 128), RGB(64, 64, 64), RGB(0, 0, 0)};
@@ -99,7 +102,7 @@ std::optional<MetaObject> StockObject(DWORD index) {
         obj.kind = MetaObject::Kind::Pen;
         obj.pen = StockPen(index == 6 ? RGB(255, 255, 255) : RGB(0, 0, 0), index == 8);
     } else {
-        return std::nullopt;
+        return StockFontObject(index);
     }
     return obj;
 }
@@ -272,6 +275,9 @@ void EmfPlayer::Objects(DWORD type, const RecordView& r) {
         obj.pen = MakePen(style, r.U32(32), r.U32(40) & 0xFFFFFF, PenRecord::ExtCreate, userStyle);
         break;
     }
+    case EMR_EXTCREATEFONTINDIRECTW:
+        obj = EmfFontObject(r);
+        break;
     case EMR_CREATEBRUSHINDIRECT:
         obj.kind = MetaObject::Kind::Brush;
         obj.brush = MakeBrush(r.U32(12), r.U32(16) & 0xFFFFFF, r.I32(20));
@@ -479,8 +485,9 @@ void EmfPlayer::Blits(DWORD type, const RecordView& r) {
         break;
     case EMR_HEADER:
         break;
-    default: // text, palettes, comments and the rest are skipped
-        if (!PlayEmfRegionRecord(canvas, type, r, [this](DWORD i) { return BrushAt(i); }))
+    default: // palettes, comments and the rest are skipped
+        if (!PlayEmfRegionRecord(canvas, type, r, [this](DWORD i) { return BrushAt(i); }) &&
+            !PlayEmfText(canvas, type, r))
             canvas.Skip(type);
         break;
     }

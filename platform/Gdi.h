@@ -14,16 +14,16 @@
 // Painting is limited to the surface and to the clip region, any set of
 // device pixels (kept in bands of rectangles, Region.h).
 //
-// Objects. Pens, regions and bitmaps share one handle type, HGDIOBJ; every
-// call checks that a handle names a live object of the kind it expects and
-// fails otherwise, so a stale handle is refused instead of dereferenced. An
+// Objects. Pens, brushes, regions, bitmaps and fonts share one handle type,
+// HGDIOBJ; every call checks that a handle names a live object of the kind
+// it expects and fails otherwise, so a stale handle is refused instead of dereferenced. An
 // object is released by its owner with DeleteObject, which refuses an object
 // that is still selected into a context; contexts are released with DeleteDC.
 // GetLiveGdiObjectCount tells how many objects and contexts are alive.
 //
 // Every context starts with a stock pen (solid, black, width 1), a stock
-// brush (solid white) and, for a memory context, a stock empty bitmap; stock
-// objects are never released.
+// brush (solid white), a stock font (GdiText.h) and, for a memory context, a stock empty bitmap;
+// stock objects are never released.
 //
 // Pens. Lines follow the Windows rule that the end point is not painted. A
 // pen of width w paints, for each pixel on the line's path, w pixels across
@@ -151,7 +151,7 @@ bool GetSurfacePixels(HDC hdc, SurfacePixels* out);
 std::size_t GetLiveGdiObjectCount();
 
 // Objects and contexts.
-HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj); // pens, brushes and bitmaps; the previous one
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj); // pens, brushes, fonts, bitmaps; the previous one
 BOOL DeleteObject(HGDIOBJ obj);
 HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);
@@ -184,8 +184,8 @@ BOOL PolyPolygon(HDC hdc, const POINT* points, const int* counts, int polygons);
 // The rectangle (x, y, width, height) filled by the brush (PATCOPY), black
 // or white; negative sizes extend to the left or upwards.
 BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
-// Text output stands for its opaque background only: with ETO_OPAQUE the
-// rectangle is filled with the background colour; no glyphs are drawn.
+// Text output of a byte string in the code page of the selected font's
+// character set; the advances in `dx` are per byte. GdiText.h has the rest.
 BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text,
                  UINT count, const int* dx);
 

@@ -1,5 +1,5 @@
 // Brushes and filled shapes: polygon scan conversion under both fill modes,
-// pattern blits, opaque text backgrounds and spans of pixels.
+// pattern blits and spans of pixels.
 #include <algorithm>
 #include <cmath>
 
@@ -214,30 +214,25 @@ BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
     return TRUE;
 }
 
-BOOL ExtTextOutA(HDC hdc, [[maybe_unused]] int x, [[maybe_unused]] int y, UINT options,
-                 const RECT* rect, [[maybe_unused]] const char* text, [[maybe_unused]] UINT count,
-                 [[maybe_unused]] const int* dx) {
-    GdiDevice* dc = Find<GdiDevice>(hdc);
-    if (!dc) return FALSE;
-    if ((options & ETO_OPAQUE) && rect) {
-        const POINT a = ToDevice(*dc, rect->left, rect->top);
-        const POINT b = ToDevice(*dc, rect->right, rect->bottom);
-        PaintRect(dc->bitmap->raster, VisibleRegion(*dc), RECT{a.x, a.y, b.x, b.y},
-                  SolidBrush(dc->bkRgb), false, 0);
-    }
-    return TRUE;
+void PaintDeviceSpans(Raster& raster, const Region& visible, std::span<const PIXELSPAN> spans,
+                      DWORD rgb) {
+    const GdiBrush brush = SolidBrush(rgb);
+    for (const PIXELSPAN& s : spans)
+        PaintRect(raster, visible, RECT{s.x, s.y, SaturateToInt(0LL + s.x + s.length), s.y + 1},
+                  brush, false, 0);
 }
 
 BOOL PaintSpans(HDC hdc, const PIXELSPAN* spans, int count, COLORREF color) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc || (!spans && count > 0) || count < 0) return FALSE;
-    const Region& visible = VisibleRegion(*dc);
-    const GdiBrush brush = SolidBrush(ColorRefToRgb(color));
+    std::vector<PIXELSPAN> device;
+    device.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const POINT a = ToDevice(*dc, spans[i].x, spans[i].y);
-        const POINT b = ToDevice(*dc, 0LL + spans[i].x + spans[i].length, spans[i].y + 1LL);
-        PaintRect(dc->bitmap->raster, visible, RECT{a.x, a.y, b.x, b.y}, brush, false, 0);
+        const POINT b = ToDevice(*dc, 0LL + spans[i].x + spans[i].length, spans[i].y);
+        if (b.x > a.x) device.push_back(PIXELSPAN{a.x, a.y, b.x - a.x});
     }
+    PaintDeviceSpans(dc->bitmap->raster, VisibleRegion(*dc), device, ColorRefToRgb(color));
     return TRUE;
 }
 

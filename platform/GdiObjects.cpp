@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/GdiFont.h"
 #include "platform/GdiObjects.h"
 
 namespace {
@@ -47,6 +48,7 @@ GdiDevice* NewDevice(std::unique_ptr<GdiBitmap> surface) {
     dc->surface = std::move(surface);
     Reselect(dc->pen, StockPen());
     Reselect(dc->brush, StockBrush());
+    Reselect(dc->font, StockFont());
     Reselect(dc->bitmap, dc->surface ? dc->surface.get() : StockBitmap());
     return Register(std::move(dc));
 }
@@ -65,6 +67,7 @@ GdiObject* FindObject(const void* handle) {
     if (handle == HandleOf(StockPen())) return StockPen();
     if (handle == HandleOf(StockBrush())) return StockBrush();
     if (handle == HandleOf(StockBitmap())) return StockBitmap();
+    if (handle == HandleOf(StockFont())) return StockFont();
     const auto it = Registry().find(handle);
     return it != Registry().end() ? it->second.get() : nullptr;
 }
@@ -127,6 +130,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
     if (!dc) return nullptr;
     if (GdiPen* pen = Find<GdiPen>(obj)) return Reselect(dc->pen, pen);
     if (GdiBrush* brush = Find<GdiBrush>(obj)) return Reselect(dc->brush, brush);
+    if (GdiFont* font = Find<GdiFont>(obj)) return Reselect(dc->font, font);
     GdiBitmap* bitmap = Find<GdiBitmap>(obj);
     // A bitmap goes into a memory context only, and into one at a time.
     if (!bitmap || dc->surface) return nullptr;
@@ -163,6 +167,7 @@ BOOL DeleteDC(HDC hdc) {
     if (!dc) return FALSE;
     --dc->pen->selections;
     --dc->brush->selections;
+    --dc->font->selections;
     --dc->bitmap->selections;
     DestroyObject(hdc);
     return TRUE;

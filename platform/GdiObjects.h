@@ -36,7 +36,7 @@ inline DWORD ColorRefToRgb(COLORREF c) {
            GetBValue(c);
 }
 
-enum class GdiKind { Pen, Brush, Region, Bitmap, Device };
+enum class GdiKind { Pen, Brush, Region, Bitmap, Font, Device };
 
 struct GdiObject {
     explicit GdiObject(GdiKind k) : kind(k) {}
@@ -82,6 +82,8 @@ struct GdiBitmap : GdiObject {
     std::unique_ptr<std::uint32_t[]> storage;
 };
 
+struct GdiFont;
+
 struct GdiDevice : GdiObject {
     static constexpr GdiKind kKind = GdiKind::Device;
     GdiDevice() : GdiObject(kKind) {}
@@ -90,6 +92,7 @@ struct GdiDevice : GdiObject {
     GdiBitmap* bitmap = nullptr;        // the raster drawn on
     GdiPen* pen = nullptr;
     GdiBrush* brush = nullptr;
+    GdiFont* font = nullptr;
     POINT position{0, 0};       // the current position, in logical units
     POINT viewportOrg{0, 0};    // device point of the logical origin
     std::optional<Region> clip; // none: the whole raster
@@ -100,6 +103,9 @@ struct GdiDevice : GdiObject {
     int fillMode = ALTERNATE;
     int bkMode = OPAQUE;
     DWORD bkRgb = 0xFFFFFF;
+    DWORD textRgb = 0;
+    UINT textAlign = 0;
+    int charExtra = 0;
 };
 
 // The value a handle to the object has: registry entries are keyed by it,
@@ -151,6 +157,11 @@ void PaintLine(Raster& raster, const Region& visible, POINT from, POINT to, cons
 // brush; pixels of a hatched brush's gaps take `bkRgb` when `opaque`.
 void PaintRect(Raster& raster, const Region& visible, const RECT& r, const GdiBrush& brush,
                bool opaque, DWORD bkRgb);
+
+// Paints spans of device pixels in one colour, cut to the visible region:
+// the one way text and PaintSpans put pixels on the raster.
+void PaintDeviceSpans(Raster& raster, const Region& visible, std::span<const PIXELSPAN> spans,
+                      DWORD rgb);
 
 // Scan conversion of polygons given in device units (real coordinates): a
 // pixel is inside when its centre is, under the fill mode. Calls row(y,

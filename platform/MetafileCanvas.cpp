@@ -133,6 +133,7 @@ bool MetafileCanvas::Spend(double cost) {
 void MetafileCanvas::Select(const MetaObject& obj) {
     if (obj.kind == MetaObject::Kind::Pen) state.pen = obj.pen;
     if (obj.kind == MetaObject::Kind::Brush) state.brush = obj.brush;
+    if (obj.kind == MetaObject::Kind::Font) state.font = obj.font;
 }
 
 void MetafileCanvas::Save() {

@@ -1,8 +1,8 @@
 // The drawing side of the metafile player, shared by the WMF and EMF record
 // readers: the device state the records change (with its save/restore
 // stack), the current path, the clip region, and the drawing of figures,
-// regions and DIBs on the device context, in output pixels, within a cap on
-// the total work.
+// regions, DIBs and text on the device context, in output pixels, within a
+// cap on the total work.
 #pragma once
 
 #include <memory>
@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/GdiText.h"
 #include "platform/MetafilePen.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileShapes.h"
@@ -23,14 +24,15 @@ struct MetaBrush {
 };
 
 // One entry of a metafile's object table. A region (WMF) keeps its
-// rectangles in logical units; fonts and palettes are kept as `Other` so
-// that they occupy their slot.
+// rectangles in logical units, a font is in logical units; palettes are kept
+// as `Other` so that they occupy their slot.
 struct MetaObject {
-    enum class Kind { Empty, Pen, Brush, Region, Other };
+    enum class Kind { Empty, Pen, Brush, Region, Font, Other };
     Kind kind = Kind::Empty;
     MetaPen pen;
     MetaBrush brush;
     std::vector<RECT> rects;
+    LOGFONTW font{};
 };
 
 // A brush of a record's style (hatches outside the known six, and pattern
@@ -54,6 +56,43 @@ struct MetaState {
     // it (the output rectangle until SetMetaRgn), in output pixels; shared
     // between saved states.
     std::shared_ptr<const Region> clip, meta;
+    LOGFONTW font{}; // the device's default font until one is selected
+    COLORREF textColor = RGB(0, 0, 0);
+    UINT textAlign = TA_NOUPDATECP | TA_LEFT | TA_TOP;
+    double charExtra = 0; // logical units added to each advance
+};
+
+// One string of a text record, in logical units: the reference point, the
+// characters (UTF-16), their advances (none: the font's own; with ETO_PDY
+// also the vertical ones), the ExtTextOut options and their rectangle.
+struct MetaText {
+    PointD reference{0, 0};
+    std::vector<WCHAR> text;
+    std::vector<double> dx, dy;
+    UINT options = 0;
+    std::optional<BoxD> rect;
+};
+
+// The font a canvas draws its text with on the device, made again only
+// when the logical font or the mapping changes it.
+class DeviceFont {
+public:
+    explicit DeviceFont(HDC hdc) : hdc(hdc) {}
+    ~DeviceFont();
+    DeviceFont(const DeviceFont&) = delete;
+    DeviceFont& operator=(const DeviceFont&) = delete;
+    // Selects the font, its glyphs widened by `stretch` (the playback's
+    // horizontal over vertical scale) when its own width is 0.
+    void Select(const LOGFONTW& font, double stretch);
+
+private:
+    void Make(const LOGFONTW& font);
+
+    HDC hdc;
+    HFONT font = nullptr;
+    HGDIOBJ previous = nullptr;
+    LOGFONTW current{};
+    double currentStretch = 1;
 };
 
 // A DIB blit: destination rectangle in logical units, source rectangle in
@@ -145,6 +184,9 @@ public:
     // Fills and/or strokes the path, then discards it.
     void DrawPath(bool fill, bool stroke);
 
+    // Text in the current font, colours, alignment and background.
+    void Text(const MetaText& text);
+
     // Blits (MetafileBlit.cpp): a packed DIB, or the brush (PATCOPY), black
     // or white.
     void StretchDib(const DibBlit& blit, std::span<const BYTE> packed);
@@ -175,6 +217,7 @@ private:
     void ApplyClip();
 
     HDC hdc;
+    DeviceFont deviceFont{hdc};
     RECT dest;
     const DibReader& readDib;
     PlaybackReport* report;

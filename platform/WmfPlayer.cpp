@@ -6,6 +6,7 @@
 #include "platform/MetafileCanvas.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileRecord.h"
+#include "platform/MetafileText.h"
 #include "platform/WmfRegionRecords.h"
 
 namespace {
@@ -150,6 +151,8 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
         Create(WmfRegionObject(r));
         break;
     case META_CREATEFONTINDIRECT:
+        Create(WmfFontObject(r));
+        break;
     case META_CREATEPALETTE:
     case META_CREATEPATTERNBRUSH:
         Create(MetaObject{MetaObject::Kind::Other, {}, {}, {}});
@@ -301,10 +304,11 @@ void WmfPlayer::Blit(WORD function, const RecordView& r) {
                           r.Tail(24));
         break;
     }
-    default: // text, escapes, palettes and the rest are skipped
-        if (!PlayWmfRegionRecord(canvas, function, r, [this](std::size_t i) {
-                return i < objects.size() ? &objects[i] : nullptr;
-            }))
+    default: // escapes, palettes and the rest are skipped
+        if (!PlayWmfRegionRecord(
+                canvas, function, r,
+                [this](std::size_t i) { return i < objects.size() ? &objects[i] : nullptr; }) &&
+            !PlayWmfText(canvas, function, r))
             canvas.Skip(function);
         break;
     }

@@ -1,0 +1,294 @@
+// Text records of both metafile kinds, played onto a surface and compared
+// pixel by pixel with the same text drawn straight on a device context:
+// fonts, colours, alignment, advances, code pages, the current position,
+// backgrounds, rotation; and hostile text records.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/GdiText.h"
+#include "platform/MetafilePlayer.h"
+#include "platform/MetafileTransform.h"
+#include "tests/support/MetafileWriter.h"
+#include "tests/support/TestSurface.h"
+
+using namespace metafiletest;
+
+namespace {
+
+constexpr int kW = 120, kH = 60;
+constexpr int GM_COMPATIBLE = 1;
+constexpr int EMR_MOVETOEX = 27, EMR_SETBKMODE = 18, EMR_SETBKCOLOR = 25, EMR_SETMAPMODE = 17;
+constexpr int EMR_SETTEXTALIGN = 22, EMR_SETTEXTCOLOR = 24, EMR_EXTCREATEFONTINDIRECTW = 82;
+constexpr int EMR_EXTTEXTOUTA = 83, EMR_EXTTEXTOUTW = 84, EMR_POLYTEXTOUTW = 97;
+constexpr WORD META_SETTEXTCOLOR = 0x0209, META_SETTEXTALIGN = 0x012E, META_TEXTOUT = 0x0521;
+constexpr WORD META_EXTTEXTOUT = 0x0A32, META_CREATEFONTINDIRECT = 0x02FB;
+
+struct FontSpec {
+    std::u16string name = u"Arial";
+    LONG height = -20, escapement = 0;
+    BYTE charset = ANSI_CHARSET;
+};
+
+LOGFONTW Logical(const FontSpec& f) {
+    LOGFONTW lf{};
+    lf.lfHeight = f.height;
+    lf.lfEscapement = f.escapement;
+    lf.lfCharSet = f.charset;
+    std::copy(f.name.begin(), f.name.end(), lf.lfFaceName);
+    return lf;
+}
+
+Bytes Utf16(const std::u16string& s, std::size_t units) {
+    Bytes b;
+    for (std::size_t i = 0; i < units; ++i)
+        Put16(b, {i < s.size() ? s[i] : 0});
+    return b;
+}
+
+Bytes Narrow(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
+
+// EMF records: a font in slot 1, selected, and red text.
+EmfWriter EmfText(const FontSpec& f) {
+    EmfWriter w;
+    w.Add(EMR_EXTCREATEFONTINDIRECTW,
+          {1, f.height, 0, f.escapement, f.escapement, FW_NORMAL, std::int64_t(f.charset) << 24, 0},
+          Utf16(f.name, 32));
+    return std::move(w.Select(1).Add(EMR_SETTEXTCOLOR, {kRed}).Add(EMR_SETBKMODE, {TRANSPARENT}));
+}
+
+// An EMRTEXT record (EXTTEXTOUTW, or A for bytes) with its string and advances.
+EmfWriter& AddText(EmfWriter& w, int type, int x, int y, const Bytes& string, std::size_t count,
+                   std::vector<int> dx = {}, UINT options = 0, RECT r = {}) {
+    Bytes tail = string;
+    tail.resize((tail.size() + 3) / 4 * 4);
+    const std::size_t dxAt = dx.empty() ? 0 : 76 + tail.size();
+    for (int d : dx)
+        Put32(tail, {d});
+    return w.Add(type,
+                 {0, 0, -1, -1, GM_COMPATIBLE, 0, 0, x, y, std::int64_t(count), 76, options, r.left,
+                  r.top, r.right, r.bottom, std::int64_t(dxAt)},
+                 tail);
+}
+
+// WMF records: a font created into slot 0 and selected, red text.
+WmfWriter WmfText(const FontSpec& f, const std::string& name) {
+    WmfWriter w;
+    Bytes face = Narrow(name);
+    face.resize(32, 0);
+    w.Add(
+        META_CREATEFONTINDIRECT,
+        {f.height, 0, f.escapement, f.escapement, FW_NORMAL, 0, std::int64_t(f.charset) << 8, 0, 0},
+        face);
+    return std::move(w.Select(0).Add(META_SETTEXTCOLOR, {kRed & 0xFFFF, kRed >> 16}));
+}
+
+Bytes WmfString(const std::string& s, const std::vector<int>& dx = {}) {
+    Bytes b = Narrow(s);
+    b.resize((b.size() + 1) / 2 * 2);
+    for (int d : dx)
+        Put16(b, {d});
+    return b;
+}
+
+std::string Played(const Bytes& file, bool enhanced) {
+    TestSurface s(kW, kH);
+    const RECT all{0, 0, kW, kH};
+    if (enhanced)
+        EXPECT_TRUE(PlayEnhMetaFile(s.dc(), file, all, {}));
+    else
+        EXPECT_TRUE(PlayWinMetaFile(s.dc(), file, all, all, {}));
+    return s.Picture();
+}
+
+// The same text drawn straight on a surface in red, transparent.
+std::string Direct(const FontSpec& f, const std::function<void(HDC)>& draw) {
+    TestSurface s(kW, kH);
+    const LOGFONTW lf = Logical(f);
+    HFONT font = CreateFontIndirectW(&lf);
+    HGDIOBJ previous = SelectObject(s.dc(), font);
+    SetTextColor(s.dc(), kRed);
+    SetBkMode(s.dc(), TRANSPARENT);
+    draw(s.dc());
+    SelectObject(s.dc(), previous);
+    DeleteObject(font);
+    return s.Picture();
+}
+
+void Out(HDC dc, int x, int y, const std::u16string& s, std::vector<int> dx = {}, UINT options = 0,
+         const RECT* r = nullptr) {
+    ExtTextOutW(dc, x, y, options, r, s.data(), UINT(s.size()), dx.empty() ? nullptr : dx.data());
+}
+
+bool HaveFonts() {
+    const LOGFONTW lf = Logical(FontSpec{u"SimSun"});
+    HFONT f = CreateFontIndirectW(&lf);
+    std::string path;
+    const bool found = GetFontFaceFile(f, &path) && path.ends_with("wqy-microhei.ttc");
+    DeleteObject(f);
+    const LOGFONTW arial = Logical(FontSpec{});
+    f = CreateFontIndirectW(&arial);
+    const bool liberation =
+        GetFontFaceFile(f, &path) && path.ends_with("LiberationSans-Regular.ttf");
+    DeleteObject(f);
+    return found && liberation;
+}
+
+} // namespace
+
+TEST(MetafileText, RecordsDrawWhatTheDeviceContextDraws) {
+    if (!HaveFonts()) GTEST_SKIP() << "Liberation or WenQuanYi fonts missing (scripts/setup)";
+    const FontSpec arial, greek{u"Arial", -20, 0, GREEK_CHARSET};
+    const FontSpec cyrillic{u"Arial", -20, 0, RUSSIAN_CHARSET},
+        chinese{u"SimSun", -20, 0, GB2312_CHARSET};
+    const FontSpec rotated{u"Arial", -20, 900};
+    struct Case {
+        const char* what;
+        bool enhanced;
+        Bytes file;
+        std::string expected;
+    };
+    std::vector<Case> cases;
+    {
+        EmfWriter w = EmfText(arial);
+        w.Add(EMR_SETTEXTALIGN, {TA_BASELINE});
+        AddText(w, EMR_EXTTEXTOUTW, 10, 40, Utf16(u"Hx", 2), 2, {15, 12});
+        cases.push_back({"EXTTEXTOUTW, baseline, advances", true, w.Metafile(0, 0, kW, kH),
+                         Direct(arial, [](HDC dc) {
+                             SetTextAlign(dc, TA_BASELINE);
+                             Out(dc, 10, 40, u"Hx", {15, 12});
+                         })});
+    }
+    {
+        // Two pixels a unit: the font, the point and the advances double.
+        EmfWriter w = EmfText(FontSpec{u"Arial", -10});
+        w.Add(EMR_SETMAPMODE, {MM_ANISOTROPIC}).Add(9, {60, 30}).Add(11, {kW, kH});
+        AddText(w, EMR_EXTTEXTOUTW, 5, 3, Utf16(u"Hx", 2), 2, {8, 6});
+        cases.push_back(
+            {"through the mapping", true, w.Metafile(0, 0, kW, kH), Direct(arial, [](HDC dc) {
+                 Out(dc, 10, 6, u"Hx", {16, 12});
+             })});
+    }
+    {
+        EmfWriter w = EmfText(arial);
+        w.Add(EMR_SETTEXTALIGN, {TA_UPDATECP | TA_BASELINE}).Add(EMR_MOVETOEX, {10, 40});
+        AddText(w, EMR_EXTTEXTOUTW, 0, 0, Utf16(u"H", 1), 1);
+        AddText(w, EMR_EXTTEXTOUTW, 0, 0, Utf16(u"x", 1), 1);
+        cases.push_back({"TA_UPDATECP continues at the current position", true,
+                         w.Metafile(0, 0, kW, kH), Direct(arial, [](HDC dc) {
+                             SetTextAlign(dc, TA_BASELINE);
+                             Out(dc, 10, 40, u"Hx");
+                         })});
+    }
+    {
+        EmfWriter w = EmfText(arial);
+        const RECT r{4, 4, 70, 30};
+        w.Add(EMR_SETBKMODE, {OPAQUE}).Add(EMR_SETBKCOLOR, {kGreen});
+        AddText(w, EMR_EXTTEXTOUTW, 10, 8, Utf16(u"Hi", 2), 2, {}, ETO_OPAQUE, r);
+        cases.push_back({"an opaque rectangle and background", true, w.Metafile(0, 0, kW, kH),
+                         Direct(arial, [r](HDC dc) {
+                             SetBkMode(dc, OPAQUE);
+                             SetBkColor(dc, kGreen);
+                             Out(dc, 10, 8, u"Hi", {}, ETO_OPAQUE, &r);
+                         })});
+    }
+    {
+        EmfWriter w = EmfText(greek);
+        AddText(w, EMR_EXTTEXTOUTA, 10, 8, Narrow("\xE1\xE2"), 2);
+        cases.push_back({"EXTTEXTOUTA in the Greek code page", true, w.Metafile(0, 0, kW, kH),
+                         Direct(greek, [](HDC dc) { Out(dc, 10, 8, u"αβ"); })});
+    }
+    {
+        EmfWriter w = EmfText(rotated);
+        w.Add(EMR_SETTEXTALIGN, {TA_BASELINE});
+        AddText(w, EMR_EXTTEXTOUTW, 40, 50, Utf16(u"Up", 2), 2);
+        cases.push_back({"escapement", true, w.Metafile(0, 0, kW, kH), Direct(rotated, [](HDC dc) {
+                             SetTextAlign(dc, TA_BASELINE);
+                             Out(dc, 40, 50, u"Up");
+                         })});
+    }
+    {
+        // y upwards: an escapement of 270 degrees reads upwards too.
+        EmfWriter w = EmfText(FontSpec{u"Arial", -20, 2700});
+        w.Add(EMR_SETMAPMODE, {MM_ANISOTROPIC}).Add(9, {kW, -kH}).Add(11, {kW, kH});
+        w.Add(10, {0, kH}).Add(EMR_SETTEXTALIGN, {TA_BASELINE});
+        AddText(w, EMR_EXTTEXTOUTW, 40, 10, Utf16(u"Up", 2), 2);
+        cases.push_back({"escapement with y upwards", true, w.Metafile(0, 0, kW, kH),
+                         Direct(rotated, [](HDC dc) {
+                             SetTextAlign(dc, TA_BASELINE);
+                             Out(dc, 40, 50, u"Up");
+                         })});
+    }
+    {
+        // Two EMRTEXTs after the count: strings at 120 and 124.
+        EmfWriter w = EmfText(arial);
+        w.Add(EMR_POLYTEXTOUTW, {0, 0,  -1, -1, GM_COMPATIBLE, 0, 0, 2, 5, 5, 1, 120, 0, 0, 0, 0, 0,
+                                 0, 60, 30, 1,  124,           0, 0, 0, 0, 0, 0},
+              Utf16(std::u16string(u"A\0B", 3), 4));
+        cases.push_back({"POLYTEXTOUTW", true, w.Metafile(0, 0, kW, kH), Direct(arial, [](HDC dc) {
+                             Out(dc, 5, 5, u"A");
+                             Out(dc, 60, 30, u"B");
+                         })});
+    }
+    {
+        WmfWriter w = WmfText(cyrillic, "Arial");
+        w.Add(META_EXTTEXTOUT, {8, 10, 2, 0}, WmfString("\xCF\xF0", {14, 11}));
+        cases.push_back(
+            {"META_EXTTEXTOUT in code page 1251", false, w.Metafile(), Direct(cyrillic, [](HDC dc) {
+                 Out(dc, 10, 8, u"Пр", {14, 11});
+             })});
+    }
+    {
+        WmfWriter w = WmfText(chinese, "\xCB\xCE\xCC\xE5"); // SimSun in code page 936
+        w.Add(META_SETTEXTALIGN, {TA_BASELINE});
+        w.Add(META_EXTTEXTOUT, {40, 10, 4, 0}, WmfString("\xD6\xD0\xCE\xC4", {10, 12, 13, 14}));
+        cases.push_back({"code page 936: two bytes a character, their advances summed", false,
+                         w.Metafile(), Direct(chinese, [](HDC dc) {
+                             SetTextAlign(dc, TA_BASELINE);
+                             Out(dc, 10, 40, u"中文", {22, 27});
+                         })});
+    }
+    {
+        WmfWriter w = WmfText(arial, "Arial");
+        w.Add(META_TEXTOUT, {3}, [] {
+            Bytes b = WmfString("Abc");
+            Put16(b, {20, 7}); // y, x
+            return b;
+        }());
+        cases.push_back({"META_TEXTOUT", false, w.Metafile(),
+                         Direct(arial, [](HDC dc) { Out(dc, 7, 20, u"Abc"); })});
+    }
+    for (const Case& c : cases) {
+        const std::string played = Played(c.file, c.enhanced);
+        EXPECT_EQ(played, c.expected) << c.what;
+        EXPECT_NE(played.find('R'), std::string::npos) << c.what;
+    }
+}
+
+TEST(MetafileText, HostileTextRecordsAreSkippedOrBounded) {
+    const std::size_t live = GetLiveGdiObjectCount();
+    const FontSpec arial;
+    const std::string blank = TestSurface(kW, kH).Picture();
+    EmfWriter count = EmfText(arial), offset = EmfText(arial), dx = EmfText(arial);
+    AddText(count, EMR_EXTTEXTOUTW, 10, 10, Utf16(u"Hx", 2), 0xFFFFFFFF);
+    EXPECT_EQ(Played(count.Metafile(0, 0, kW, kH), true), blank) << "a count past the record";
+    offset.Add(EMR_EXTTEXTOUTW, {0, 0, -1, -1, 1, 0, 0, 10, 10, 2, 0x7FFFFFF0, 0, 0, 0, 0, 0, 0},
+               Utf16(u"Hx", 2));
+    EXPECT_EQ(Played(offset.Metafile(0, 0, kW, kH), true), blank) << "a string past the record";
+    dx.Add(EMR_EXTTEXTOUTW, {0, 0, -1, -1, 1, 0, 0, 10, 10, 2, 76, 0, 0, 0, 0, 0, 0x7FFFFFF0},
+           Utf16(u"Hx", 2));
+    EXPECT_EQ(Played(dx.Metafile(0, 0, kW, kH), true),
+              Direct(arial, [](HDC h) { Out(h, 10, 10, u"Hx"); }))
+        << "advances past the record are not used";
+
+    EmfWriter huge = EmfText(FontSpec{u"Arial", INT32_MIN, INT32_MIN}), many = EmfText(arial);
+    AddText(huge, EMR_EXTTEXTOUTW, 10, 10, Utf16(u"W", 1), 1);
+    Played(huge.Metafile(0, 0, kW, kH), true);
+    for (int i = 0; i < 10000; ++i)
+        AddText(many, EMR_EXTTEXTOUTW, i % kW, i % kH, Utf16(u"Text", 4), 4);
+    Played(many.Metafile(0, 0, kW, kH), true);
+    EXPECT_EQ(GetLiveGdiObjectCount(), live);
+}
