@@ -330,7 +330,9 @@ void MetafileCanvas::Fill(const std::vector<Figure>& figures) {
 }
 
 void MetafileCanvas::Stroke(const std::vector<Figure>& figures) {
-    const double maxWidth = std::max(dest.right - dest.left, dest.bottom - dest.top);
+    // Wider than twice the output's half perimeter, a pen covers all of it
+    // wherever it runs: hostile widths stop there.
+    const double maxWidth = 2.0 * ((0.0 + dest.right - dest.left) + (0.0 + dest.bottom - dest.top));
     const PenShape pen = ShapeOf(state.pen, state.transform.ScaleX(), state.miterLimit, maxWidth);
     if (!Spend(LineWork(figures, state.clip->Bounds()))) return;
     if (pen.width > 1)

@@ -126,7 +126,8 @@ bool UsablePattern(std::span<const double> pattern) {
 
 // The arc of radius r around c from direction `from` to direction `to`
 // (unit vectors), turning the short way, or through `through` when they are
-// opposite; the end points included.
+// opposite; the end points included, computed as the segments' corners
+// are, so that caps and joins meet the segments without a seam.
 void AppendArc(std::vector<PointD>& out, PointD c, double r, PointD from, PointD to,
                PointD through) {
     const double a0 = std::atan2(from.y, from.x);
@@ -135,10 +136,12 @@ void AppendArc(std::vector<PointD>& out, PointD c, double r, PointD from, PointD
         sweep = Cross(from, through) >= 0 ? std::numbers::pi : -std::numbers::pi;
     const int n = std::max(1, static_cast<int>(std::ceil(CurveSegments(r) * std::fabs(sweep) /
                                                          (2 * std::numbers::pi))));
-    for (int i = 0; i <= n; ++i) {
+    out.push_back(Add(c, from, r));
+    for (int i = 1; i < n; ++i) {
         const double a = a0 + sweep * i / n;
         out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});
     }
+    out.push_back(Add(c, to, r));
 }
 
 class Stroker {
