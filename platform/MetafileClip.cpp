@@ -15,19 +15,6 @@ namespace {
 // for their bounding box: merging adversarial rectangles grows quickly.
 constexpr std::size_t kMaxRegionRects = 4096;
 
-Region::Op OpOf(int mode) {
-    switch (mode) {
-    case RGN_AND:
-        return Region::Op::And;
-    case RGN_OR:
-        return Region::Op::Or;
-    case RGN_XOR:
-        return Region::Op::Xor;
-    default:
-        return Region::Op::Diff;
-    }
-}
-
 RECT BoundsOf(std::span<const RECT> rects) {
     RECT box = rects.front();
     for (const RECT& r : rects)
@@ -69,7 +56,7 @@ void MetafileCanvas::ClipRegion(const Region& output, int mode) {
     const double sizes = double(output.RectCount() + state.clip->RectCount());
     if (!Spend(sizes + double(state.meta->RectCount()))) return;
     const Region combined =
-        mode == RGN_COPY ? output : Region::Combine(*state.clip, output, OpOf(mode));
+        mode == RGN_COPY ? output : Region::Combine(*state.clip, output, RegionOpOf(mode));
     ReplaceClip(Region::Combine(combined, *state.meta, Region::Op::And));
 }
 
