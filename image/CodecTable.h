@@ -4,7 +4,11 @@
 //   bool Encode(CxFile*)  writing the pixels of the image it is a ghost of;
 // a codec that also has
 //   bool Encode(CxFile*, CxImage** images, int count, bool localColorMap)
-// serves the multi-image encode. Adding a codec is one line in CodecTable.cpp.
+// serves the multi-image encode, and one with
+//   static bool HasSignature(CxFile*)
+// (a look at the first bytes, leaving the stream where it was) tells format
+// detection that a file it failed on is really of its format, so that its
+// message reaches the caller. Adding a codec is one line in CodecTable.cpp.
 #pragma once
 
 #include <memory>
@@ -20,18 +24,25 @@ struct CodecEntry {
     bool (*encode)(CxImage& codec, CxFile* file);
     // Null when the format holds one image only.
     bool (*encodeMulti)(CxImage& codec, CxFile* file, CxImage** images, int count);
+    // Null when the format has no signature to recognise it by.
+    bool (*hasSignature)(CxFile* file);
 };
 
 template <class Codec>
 CodecEntry MakeCodecEntry(DWORD format) {
-    CodecEntry e{format, [] { return std::unique_ptr<CxImage>(new Codec()); },
+    CodecEntry e{format,
+                 [] { return std::unique_ptr<CxImage>(new Codec()); },
                  [](CxImage& c, CxFile* f) { return static_cast<Codec&>(c).Decode(f); },
-                 [](CxImage& c, CxFile* f) { return static_cast<Codec&>(c).Encode(f); }, nullptr};
+                 [](CxImage& c, CxFile* f) { return static_cast<Codec&>(c).Encode(f); },
+                 nullptr,
+                 nullptr};
     if constexpr (requires(Codec & c, CxFile * f, CxImage * *p) { c.Encode(f, p, 1, false); }) {
         e.encodeMulti = [](CxImage& c, CxFile* f, CxImage** p, int n) {
             return static_cast<Codec&>(c).Encode(f, p, n, false);
         };
     }
+    if constexpr (requires(CxFile * f) { Codec::HasSignature(f); })
+        e.hasSignature = &Codec::HasSignature;
     return e;
 }
 

@@ -5,30 +5,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "image/DibLayout.h"
 #include "platform/ByteOrder.h"
 
 namespace {
-
-constexpr DWORD NormalizedBpp(DWORD bpp) {
-    if (bpp <= 1) return 1;
-    if (bpp <= 4) return 4;
-    if (bpp <= 8) return 8;
-    return 24;
-}
-
-constexpr DWORD PaletteEntries(DWORD bpp) {
-    switch (bpp) {
-    case 1:
-        return 2;
-    case 4:
-        return 16;
-    case 8:
-        return 256;
-    default:
-        return 0;
-    }
-}
 
 // The memory guard. The product is formed in 64 bits so that the limit can
 // trip at all; beyond it, any size whose block would not fit the 32-bit size
@@ -38,10 +20,7 @@ bool ExceedsMaxMemory(DWORD width, DWORD height, DWORD bpp) {
     const unsigned long long w = width, h = height;
     if (w * h * bpp / 256 > CXIMAGE_MAX_MEMORY) return true;
     if (w > 0x7FFFFFFFULL || h > 0x7FFFFFFFULL) return true;
-    const unsigned long long effWidth = ((bpp * w + 31) / 32) * 4;
-    const unsigned long long blockSize =
-        kInfoHeaderSize + effWidth * h + sizeof(RGBQUAD) * PaletteEntries(bpp);
-    return blockSize > 0xFFFFFFFFULL;
+    return DibBlockSize(w, h, bpp) > 0xFFFFFFFFULL;
 }
 
 LONG DpiToPelsPerMeter(LONG dpi) {
@@ -98,6 +77,10 @@ void* CxImage::Create(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagetype
     const DWORD bpp = NormalizedBpp(wBpp);
     if (ExceedsMaxMemory(dwWidth, dwHeight, bpp)) {
         SetLastError("CXIMAGE_MAX_MEMORY exceeded");
+        return nullptr;
+    }
+    if (std::string why; !FitsLimits(dwWidth, dwHeight, bpp, &why)) {
+        SetLastError(why.c_str());
         return nullptr;
     }
     header.biClrUsed = PaletteEntries(bpp);
@@ -162,12 +145,12 @@ void CxImage::Copy(const CxImage& src, bool copypixels, bool copyselection, bool
     }
     if (copyselection && src.selection && dib) {
         std::free(selection);
-        selection = static_cast<BYTE*>(std::malloc(PlaneSize()));
+        selection = AllocatePlane();
         if (selection) std::memcpy(selection, src.selection, PlaneSize());
     }
     if (copyalpha && src.alpha && dib) {
         std::free(alpha);
-        alpha = static_cast<BYTE*>(std::malloc(PlaneSize()));
+        alpha = AllocatePlane();
         if (alpha) std::memcpy(alpha, src.alpha, PlaneSize());
     }
 }

@@ -7,7 +7,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "platform/Gdi.h"
 #include "platform/WinTypes.h"
@@ -57,6 +59,11 @@ enum OverflowMethod : int {
 
 // Upper bound of width * height * bpp / 256 that Create accepts.
 inline constexpr unsigned long long CXIMAGE_MAX_MEMORY = 256000000ULL;
+
+// Default limits (see CxImage::SetMaxPixels): 16384 x 16384 pixels, and one
+// block of 1 GiB, which holds 4 bytes a pixel at that size.
+inline constexpr std::uint64_t CXIMAGE_DEFAULT_MAX_PIXELS = std::uint64_t{1} << 28;
+inline constexpr std::uint64_t CXIMAGE_DEFAULT_MAX_ALLOCATION = std::uint64_t{1} << 30;
 
 class CxImage;
 class CxFile;
@@ -163,9 +170,31 @@ public:
     void Enable(bool enable = true) { info.enabled = enable; }
     static void FreeMemory(void* memblock);
 
+    // Limits on what the container allocates for an image, checked before
+    // anything is allocated: the pixels of one image (width x height), and
+    // the bytes of one block (a DIB block, an alpha plane or selection, a
+    // decoder's buffer sized by the image). Create, the planes and every
+    // decoder refuse what exceeds them. They hold for the whole process
+    // (decoders' inner images and the warping run's result included).
+    static std::uint64_t GetMaxPixels();
+    static void SetMaxPixels(std::uint64_t pixels);
+    static std::uint64_t GetMaxAllocation();
+    static void SetMaxAllocation(std::uint64_t bytes);
+    // Whether the limits admit an image of width x height at bpp (normalised
+    // as Create does); when not, why (if given) names the size and the limit.
+    static bool FitsLimits(std::uint64_t width, std::uint64_t height, DWORD bpp,
+                           std::string* why = nullptr);
+    // The same for a block of `bytes` that an image of width x height needs.
+    static bool FitsAllocation(std::uint64_t width, std::uint64_t height, std::uint64_t bytes,
+                               std::string* why = nullptr);
+
     // Format dispatch. Decoding with FORMAT_UNKNOWN tries every codec in
     // detection order; Load falls back to detection when the named codec
-    // fails. A failed decode leaves this image as it was.
+    // fails. When detection fails, the text of the first codec that
+    // recognised its signature in the file (see CodecTable.h) is the error;
+    // without one, "Decode: Unknown or wrong format", or with Load and a
+    // named format, that codec's text. A failed decode leaves this image as
+    // it was.
     bool Load(const char* filename, DWORD imagetype = FORMAT_UNKNOWN);
     bool Decode(CxFile* stream, DWORD imagetype);
     bool Decode(std::FILE* stream, DWORD imagetype);
@@ -287,8 +316,18 @@ protected:
     BYTE* alpha;      // width * height bytes, or null
     CxImage** layers; // numLayers layer images, or null
 
-    // Runs one codec's decoder and takes over its image on success.
-    bool DecodeWith(const CodecEntry& codec, CxFile* stream);
+    // Runs one codec's decoder and takes over its image on success; message
+    // receives the text the codec gave (empty when it gave none).
+    bool DecodeWith(const CodecEntry& codec, CxFile* stream, std::string& message);
+    // Tries every codec in detection order from the stream's position. On
+    // failure the stream is back there and message holds the text of the
+    // first codec that recognised its signature and gave one, else nothing.
+    bool Detect(CxFile* stream, std::string& message);
+    // Runs a codec's work (a callable returning its result); a CodecFailure
+    // it throws becomes false, with its text (if any) in lastError. Defined
+    // in image/codecs/CodecError.h.
+    template <class Work>
+    bool RunCodec(Work work);
     // Calls visit for every selected pixel inside the selection box.
     void ForEachSelectedPixel(void (*visit)(CxImage&, LONG, LONG));
     // Sets lastError to the given text.
@@ -297,4 +336,7 @@ protected:
     std::size_t PixelOffset(LONG x, LONG y) const;
     // width * height, the size of an alpha plane or selection mask.
     std::size_t PlaneSize() const;
+    // A new plane of PlaneSize bytes (uninitialised), or null when the
+    // allocation limit refuses it or the heap has no room.
+    BYTE* AllocatePlane() const;
 };

@@ -6,9 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 
+BYTE* CxImage::AllocatePlane() const {
+    if (!FitsAllocation(GetWidth(), GetHeight(), PlaneSize())) return nullptr;
+    return static_cast<BYTE*>(std::malloc(PlaneSize()));
+}
+
 void CxImage::AlphaCreate() {
     if (alpha || !dib || info.ghostOf) return;
-    alpha = static_cast<BYTE*>(std::malloc(PlaneSize()));
+    alpha = AllocatePlane();
     if (alpha) std::memset(alpha, 255, PlaneSize());
 }
 
@@ -34,7 +39,7 @@ BYTE* CxImage::AlphaGetPointer(LONG x, LONG y) const {
 
 bool CxImage::AlphaFlip() {
     if (!alpha || info.ghostOf) return false;
-    BYTE* flipped = static_cast<BYTE*>(std::malloc(PlaneSize()));
+    BYTE* flipped = AllocatePlane();
     if (!flipped) return false;
     const std::size_t width = GetWidth(), height = GetHeight();
     for (std::size_t i = 0; i < height; ++i)
@@ -46,7 +51,7 @@ bool CxImage::AlphaFlip() {
 
 bool CxImage::AlphaMirror() {
     if (!alpha || info.ghostOf) return false;
-    BYTE* mirrored = static_cast<BYTE*>(std::malloc(PlaneSize()));
+    BYTE* mirrored = AllocatePlane();
     if (!mirrored) return false;
     const std::size_t width = GetWidth(), height = GetHeight();
     for (std::size_t i = 0; i < height; ++i) {

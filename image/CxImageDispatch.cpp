@@ -1,7 +1,7 @@
 // The format dispatch: loading, decoding, saving and encoding through the
 // codec table, with format detection and the caller's error texts.
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "image/CodecTable.h"
 #include "image/CxIOFile.h"
@@ -15,6 +15,8 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+constexpr const char* kUnknownFormat = "Decode: Unknown or wrong format";
 
 } // namespace
 
@@ -45,27 +47,49 @@ bool CxImage::Load(const char* filename, DWORD imagetype) {
         if (!f) return false;
         if (Decode(f.get(), imagetype)) return true;
     }
-    char kept[sizeof(info.lastError)];
-    std::memcpy(kept, info.lastError, sizeof(kept));
     UniqueFile f(std::fopen(filename, "rb"));
     if (!f) return false;
-    const bool detected = Decode(f.get(), FORMAT_UNKNOWN);
-    if (!detected && imagetype != FORMAT_UNKNOWN) std::memcpy(info.lastError, kept, sizeof(kept));
-    return detected;
+    CxIOFile file(f.get());
+    std::string message;
+    if (Detect(&file, message)) return true;
+    // A codec that recognised the file speaks for it; else the named codec's
+    // complaint stays (with type 0, the detection's own text).
+    if (!message.empty()) {
+        SetLastError(message.c_str());
+    } else if (imagetype == FORMAT_UNKNOWN) {
+        SetLastError(kUnknownFormat);
+    }
+    return false;
 }
 
-bool CxImage::DecodeWith(const CodecEntry& codec, CxFile* stream) {
+bool CxImage::DecodeWith(const CodecEntry& codec, CxFile* stream, std::string& message) {
     std::unique_ptr<CxImage> image = codec.create();
     image->CopyInfo(*this);
     // The settings travel to the codec (escape, frame, options...), but the
     // transparency described the previous picture: a codec sets its own.
     image->SetTransIndex(-1);
     image->SetTransColor(RGBQUAD{0, 0, 0, 0});
-    if (!codec.decode(*image, stream)) {
-        SetLastError(image->GetLastError());
-        return false;
-    }
+    // Started empty, so that the codec's own text is told from the earlier one.
+    image->SetLastError("");
+    const bool ok = codec.decode(*image, stream);
+    message = image->GetLastError();
+    if (!ok) return false;
+    // A success keeps the earlier text unless the codec gave one.
+    if (message.empty()) image->SetLastError(info.lastError);
     return Transfer(*image);
+}
+
+bool CxImage::Detect(CxFile* stream, std::string& message) {
+    const long pos = stream->Tell();
+    std::string recognised, codecText;
+    for (const CodecEntry& codec : Codecs()) {
+        if (DecodeWith(codec, stream, codecText)) return true;
+        stream->Seek(pos, SEEK_SET);
+        if (recognised.empty() && codec.hasSignature && codec.hasSignature(stream))
+            recognised = codecText;
+    }
+    message = recognised;
+    return false;
 }
 
 bool CxImage::Decode(CxFile* stream, DWORD imagetype) {
@@ -73,20 +97,19 @@ bool CxImage::Decode(CxFile* stream, DWORD imagetype) {
         SetLastError("null file handler");
         return false;
     }
+    std::string message;
     if (imagetype == FORMAT_UNKNOWN) {
-        const long pos = stream->Tell();
-        char kept[sizeof(info.lastError)];
-        std::memcpy(kept, info.lastError, sizeof(kept));
-        for (const CodecEntry& codec : Codecs()) {
-            if (DecodeWith(codec, stream)) return true;
-            // A failed attempt leaves no trace: rewind and drop its message.
-            stream->Seek(pos, SEEK_SET);
-            std::memcpy(info.lastError, kept, sizeof(kept));
-        }
-    } else if (const CodecEntry* codec = FindCodec(imagetype)) {
-        return DecodeWith(*codec, stream);
+        if (Detect(stream, message)) return true;
+        SetLastError(message.empty() ? kUnknownFormat : message.c_str());
+        return false;
     }
-    SetLastError("Decode: Unknown or wrong format");
+    const CodecEntry* codec = FindCodec(imagetype);
+    if (!codec) {
+        SetLastError(kUnknownFormat);
+        return false;
+    }
+    if (DecodeWith(*codec, stream, message)) return true;
+    if (!message.empty()) SetLastError(message.c_str());
     return false;
 }
 

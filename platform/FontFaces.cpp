@@ -9,6 +9,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -150,8 +151,14 @@ FT_Library Library() {
     return library;
 }
 
+// Fontconfig is set up once and torn down at exit, so its configuration
+// and caches are released.
 bool FontconfigReady() {
-    static const bool ready = FcInit() == FcTrue;
+    static const bool ready = [] {
+        if (FcInit() != FcTrue) return false;
+        std::atexit(FcFini);
+        return true;
+    }();
     return ready;
 }
 

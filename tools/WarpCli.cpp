@@ -42,8 +42,9 @@ std::string Lowercase(std::string s) {
     return s;
 }
 
-// The whole text as one signed 32-bit integer.
-bool ParseInt(std::string_view text, LONG& value) {
+// The whole text as one integer of T's range.
+template <class T>
+bool ParseInt(std::string_view text, T& value) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     return ec == std::errc() && ptr == end && !text.empty();
@@ -92,6 +93,13 @@ Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOp
         if (!ParseInt(value, k) || k < 0)
             return UsageError("bad repeat count '" + value + "' (0 or more)");
         o.repeat = k;
+    } else if (IsOption(arg, "--max-pixels")) {
+        std::uint64_t n = 0;
+        if (!TakeValue(args, i, "--max-pixels", value))
+            return UsageError("--max-pixels needs a count");
+        if (!ParseInt(value, n) || n == 0)
+            return UsageError("bad pixel limit '" + value + "' (1 or more)");
+        o.maxPixels = n;
     } else {
         return UsageError("unknown option '" + arg + "'");
     }
@@ -103,7 +111,7 @@ Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOp
 std::string Usage() {
     std::string text =
         R"(Usage: torvex-warp [--method idw|rbf|mls] [--pair SX,SY:TX,TY]... [--pairs FILE]
-                   [--repeat K] INPUT OUTPUT
+                   [--repeat K] [--max-pixels N] INPUT OUTPUT
 
 Warps INPUT with control pairs and writes the result to OUTPUT, exactly as
 the workbench's "Do Warping" command does.
@@ -122,8 +130,16 @@ the workbench's "Do Warping" command does.
                     pressing "Do Warping" K times: each run warps the previous
                     result and adds the four image corners as fixed pairs
                     again. K = 0 writes INPUT unchanged in OUTPUT's format.
+  --max-pixels N    refuse an INPUT of more than N pixels (width x height)
+                    before anything is allocated for it (default 268435456,
+                    16384 x 16384); a larger N also admits blocks of up to 4
+                    bytes a pixel.
   --help            show this text.
   --version         show the program's version.
+
+All runs together may use at most MAXPAIRS pairs (RBFPAIRS with rbf),
+counting the four corner pairs each run adds: with P pairs, run k uses
+P + 4k. More are refused as a usage error before anything is read.
 
 INPUT may be in any format the image container reads (detected from its
 content). OUTPUT's extension chooses the format written: EXTENSIONS. Any other
@@ -133,12 +149,17 @@ The output is 24 bits per pixel. "Gauss methods failed!" is printed on
 standard output when the radial basis system cannot be solved (that run is
 then the identity). Errors go to standard error.
 
-Exit status: 0 success, 2 usage error (bad option, pair, count or output
-extension), 1 anything else (unreadable input or pairs file, malformed pairs
-file line, failed warp or write).
+Exit status: 0 success, 2 usage error (bad option, pair, count, limit, too
+many pairs or output extension), 1 anything else (unreadable input or pairs
+file, malformed pairs file line, input above the pixel limit, failed warp or
+write).
 )";
-    const std::string marker = "EXTENSIONS";
-    text.replace(text.find(marker), marker.size(), OutputExtensions());
+    const std::pair<std::string, std::string> fields[] = {
+        {"EXTENSIONS", OutputExtensions()},
+        {"MAXPAIRS", std::to_string(kMaxPairs)},
+        {"RBFPAIRS", std::to_string(kMaxRbfPairs)}};
+    for (const auto& [marker, value] : fields)
+        text.replace(text.find(marker), marker.size(), value);
     return text;
 }
 
@@ -172,8 +193,16 @@ bool ParsePair(const std::string& text, ControlPair& pair) {
 Outcome ReadPairsFile(const std::string& path, std::vector<ControlPair>& pairs) {
     std::ifstream in(path);
     if (!in) return {kFailure, path + ": cannot open: " + std::strerror(errno)};
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
+    const auto failure = [&](int number, const std::string& what) {
+        return Outcome{kFailure, path + ":" + std::to_string(number) + ": " + what};
+    };
+    // Room for a whole line of kMaxPairsLine characters and one more, so that
+    // a longer line is told by the read that fills the buffer.
+    char buffer[kMaxPairsLine + 2];
+    for (int number = 1; in.getline(buffer, sizeof buffer) || in.gcount() > 0; ++number) {
+        if (in.fail() && !in.eof())
+            return failure(number, "line longer than " + std::to_string(kMaxPairsLine));
+        std::string line(buffer);
         line = line.substr(0, line.find('#'));
         std::istringstream fields(line);
         std::vector<std::string> words;
@@ -184,8 +213,9 @@ Outcome ReadPairsFile(const std::string& path, std::vector<ControlPair>& pairs) 
         if (words.size() != 4 || !ParseInt(words[0], p.source.x) ||
             !ParseInt(words[1], p.source.y) || !ParseInt(words[2], p.target.x) ||
             !ParseInt(words[3], p.target.y))
-            return {kFailure,
-                    path + ":" + std::to_string(number) + ": expected four integers SX SY TX TY"};
+            return failure(number, "expected four integers SX SY TX TY");
+        if (pairs.size() >= kMaxPairs)
+            return failure(number, "more than " + std::to_string(kMaxPairs) + " pairs");
         pairs.push_back(p);
     }
     return {};
@@ -217,6 +247,15 @@ Outcome ParseArgs(const std::vector<std::string>& args, WarpOptions& o) {
     if (o.outputFormat == FORMAT_UNKNOWN)
         return UsageError("cannot write '" + o.output + "': unsupported output extension (use " +
                           OutputExtensions() + ")");
+    // Run k (from 1) uses the given pairs and 4 k corner pairs.
+    const std::uint64_t runs = static_cast<std::uint64_t>(o.repeat);
+    const std::uint64_t used = runs * o.pairs.size() + 2 * runs * (runs + 1);
+    const std::size_t most = o.method == "rbf" ? kMaxRbfPairs : kMaxPairs;
+    if (used > most)
+        return UsageError("too many pairs for " + o.method + ": " + std::to_string(used) +
+                          " over " + std::to_string(runs) + (runs == 1 ? " run" : " runs") +
+                          ", counting four corner pairs a run (at most " + std::to_string(most) +
+                          ")");
     return {};
 }
 
@@ -228,6 +267,11 @@ std::unique_ptr<CWarpMethod> MakeMethod(const std::string& name) {
 }
 
 Outcome Run(const WarpOptions& o) {
+    CxImage::SetMaxPixels(o.maxPixels);
+    // The default block limit is 4 bytes a pixel of the default image limit
+    // (the largest buffer an image needs); a larger image limit takes it along.
+    const std::uint64_t blockForLimit = o.maxPixels > UINT64_MAX / 4 ? UINT64_MAX : 4 * o.maxPixels;
+    CxImage::SetMaxAllocation(std::max(CXIMAGE_DEFAULT_MAX_ALLOCATION, blockForLimit));
     auto image = std::make_unique<CxImage>();
     if (!image->Load(o.input.c_str(), FORMAT_UNKNOWN)) {
         const std::string why = *image->GetLastError() ? image->GetLastError() : "cannot open file";

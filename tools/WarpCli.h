@@ -2,6 +2,7 @@
 // output formats, and the run itself (what "Do Warping" does, K times).
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -17,6 +18,15 @@ inline constexpr int kSuccess = 0;
 inline constexpr int kFailure = 1;
 inline constexpr int kUsageError = 2;
 
+// The most pairs all runs together may use, counting the four corner pairs
+// each run adds (a run of n pairs uses n, the next n + 4, ...): a run costs
+// time in proportion to pixels x pairs, and its radial basis system n x n
+// doubles of memory and n^3 steps to solve.
+inline constexpr std::size_t kMaxPairs = 10000;
+inline constexpr std::size_t kMaxRbfPairs = 2000;
+// The longest line of a pairs file.
+inline constexpr std::size_t kMaxPairsLine = 4096;
+
 struct ControlPair {
     POINT source;
     POINT target;
@@ -29,6 +39,7 @@ struct WarpOptions {
     std::string input;
     std::string output;
     DWORD outputFormat = FORMAT_UNKNOWN;
+    std::uint64_t maxPixels = CXIMAGE_DEFAULT_MAX_PIXELS; // the container's image limit
     bool help = false;
     bool version = false;
 };
@@ -53,19 +64,21 @@ DWORD OutputFormatFor(const std::string& path);
 bool ParsePair(const std::string& text, ControlPair& pair);
 
 // Appends the pairs of a file: one "SX SY TX TY" a line, blank lines and
-// '#' comments allowed. A malformed line fails with "FILE:LINE: ...".
+// '#' comments allowed. A malformed line, a line longer than kMaxPairsLine
+// and a pair beyond kMaxPairs fail with "FILE:LINE: ...".
 Outcome ReadPairsFile(const std::string& path, std::vector<ControlPair>& pairs);
 
-// Parses the arguments after the program name. Usage errors give kUsageError,
-// an unreadable or malformed pairs file kFailure.
+// Parses the arguments after the program name. Usage errors (more pairs than
+// the method's maximum among them) give kUsageError, an unreadable or
+// malformed pairs file kFailure.
 Outcome ParseArgs(const std::vector<std::string>& args, WarpOptions& options);
 
 // The method object of a method name, or null for an unknown name.
 std::unique_ptr<CWarpMethod> MakeMethod(const std::string& name);
 
-// Reads the input, warps it options.repeat times with one method object
-// holding the pairs, and writes the output. Errors are returned with the
-// image container's last-error text where there is one.
+// Sets the container's pixel limit, reads the input, warps it options.repeat
+// times with one method object holding the pairs, and writes the output. Errors are returned with
+// the image container's last-error text where there is one.
 Outcome Run(const WarpOptions& options);
 
 // The whole program: parse, run, report on `out` and `err`; the exit status.

@@ -2,7 +2,9 @@
 // the codecs. Multi-byte fields are always read and written byte by byte.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "image/CxFile.h"
 #include "platform/WinTypes.h"
@@ -27,6 +29,14 @@ inline bool ReadLE32(CxFile& f, DWORD& v) {
     v = static_cast<DWORD>(b[0]) | (static_cast<DWORD>(b[1]) << 8) |
         (static_cast<DWORD>(b[2]) << 16) | (static_cast<DWORD>(b[3]) << 24);
     return true;
+}
+
+// Reads up to size bytes and puts the stream back where it was; the count read.
+inline std::size_t PeekBytes(CxFile& f, BYTE* out, std::size_t size) {
+    const long pos = f.Tell();
+    const std::size_t got = f.Read(out, 1, size);
+    f.Seek(pos, SEEK_SET);
+    return got;
 }
 
 inline bool WriteLE16(CxFile& f, WORD v) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "image/codecs/CodecError.h"
 #include "image/codecs/CodecIO.h"
 #include "image/codecs/StreamRemaining.h"
 #include "platform/ByteOrder.h"
@@ -17,8 +18,6 @@ constexpr DWORD kFileHeaderSize = 14;
 constexpr DWORD kCoreHeaderSize = 12;
 constexpr DWORD kOs2HeaderSize = 64;
 constexpr DWORD kMaskedHeaderSize = 52; // V2 and longer carry red, green and blue masks
-
-constexpr const char* kDimensionsReturned = "output dimensions returned";
 
 // Headers that carry their colour masks and come from published layouts:
 // V2 (52), V3 (56), V4 (108) and V5 (124).
@@ -123,21 +122,26 @@ bool CxImageBMP::ReadBitmapInfo(CxFile* fh, BITMAPINFOHEADER* pdib, DWORD* masks
     return true;
 }
 
-bool CxImageBMP::Decode(CxFile* hFile) {
-    if (!hFile) return false;
-    try {
-        DecodeOrThrow(*hFile);
-        return true;
-    } catch (const char* message) {
-        SetLastError(message);
-        return message == kDimensionsReturned;
-    }
+bool CxImageBMP::HasSignature(CxFile* hFile) {
+    BYTE head[4];
+    if (PeekBytes(*hFile, head, sizeof head) != sizeof head) return false;
+    const DWORD size = GetLE32(head);
+    return GetLE16(head) == kBmpMagic || size == kCoreHeaderSize || size == kInfoHeaderSize ||
+           size == kOs2HeaderSize || IsMaskedHeader(size);
 }
 
-void CxImageBMP::DecodeOrThrow(CxFile& f) {
+bool CxImageBMP::Decode(CxFile* hFile) {
+    if (!hFile) return false;
+    return RunCodec([&] {
+        DecodeFrom(*hFile);
+        return true;
+    });
+}
+
+void CxImageBMP::DecodeFrom(CxFile& f) {
     start = f.Tell();
     BYTE fileHeader[kFileHeaderSize];
-    if (f.Read(fileHeader, kFileHeaderSize, 1) == 0) throw "Not a BMP";
+    if (f.Read(fileHeader, kFileHeaderSize, 1) == 0) throw CodecFailure(CodecError::NotBmp);
     offBits = GetLE32(fileHeader + 10);
     if (GetLE16(fileHeader) != kBmpMagic) {
         // A bare DIB: the information header comes first.
@@ -147,7 +151,7 @@ void CxImageBMP::DecodeOrThrow(CxFile& f) {
 
     BITMAPINFOHEADER bih;
     DWORD masks[3] = {0, 0, 0};
-    if (!ReadBitmapInfo(&f, &bih, masks)) throw "Error reading BMP info";
+    if (!ReadBitmapInfo(&f, &bih, masks)) throw CodecFailure(CodecError::BmpInfo);
     const bool core = bih.biSize == kCoreHeaderSize;
     const bool topDown = bih.biHeight < 0;
     // Negated in unsigned arithmetic: INT32_MIN stays out of range for Create.
@@ -157,28 +161,33 @@ void CxImageBMP::DecodeOrThrow(CxFile& f) {
     if (info.escape == -1) {
         header.biWidth = bih.biWidth;
         header.biHeight = static_cast<LONG>(height);
-        throw kDimensionsReturned;
+        SetLastError("output dimensions returned");
+        return;
     }
-    if (!IsSupportedBitCount(bih.biBitCount)) throw "bit count not supported";
-    if (!Create(static_cast<DWORD>(bih.biWidth), height, bih.biBitCount, FORMAT_BMP))
-        throw "Can't allocate memory";
+    if (!IsSupportedBitCount(bih.biBitCount)) throw CodecFailure(CodecError::BmpBitCount);
+    const DWORD width = static_cast<DWORD>(bih.biWidth);
+    RequireWithinLimits(width, height, bih.biBitCount);
+    // 32-bit rows are read through a work buffer of 4 bytes a pixel.
+    if (bih.biBitCount == 32) RequireAllocation(width, height, 4 * std::uint64_t{width} * height);
+    if (!Create(width, height, bih.biBitCount, FORMAT_BMP))
+        throw CodecFailure(CodecError::BmpNoMemory);
 
     header.biXPelsPerMeter = bih.biXPelsPerMeter;
     header.biYPelsPerMeter = bih.biYPelsPerMeter;
     info.xDpi = PelsPerMeterToDpi(bih.biXPelsPerMeter);
     info.yDpi = PelsPerMeterToDpi(bih.biYPelsPerMeter);
-    if (info.escape) throw "Cancelled";
+    if (info.escape) throw CodecFailure(CodecError::Cancelled);
     // The new block is not touched yet (its zeroed pages cost nothing until
     // written), so refusing here is cheap.
     if ((bih.biCompression == BI_RGB || bih.biCompression == BI_BITFIELDS) &&
         !HoldsShareOfPixels(f, std::uint64_t{GetEffWidth()} * height))
-        throw "BMP file too short for its image";
+        throw CodecFailure(CodecError::BmpTooShort);
 
     if (IsIndexed()) ReadPalette(f, bih.biClrUsed, core);
-    if (info.escape) throw "Cancelled";
+    if (info.escape) throw CodecFailure(CodecError::Cancelled);
 
     ReadPixels(f, bih, masks, IsMaskedHeader(bih.biSize));
-    if (topDown && !Flip()) throw "Can't allocate memory";
+    if (topDown && !Flip()) throw CodecFailure(CodecError::BmpNoMemory);
 }
 
 void CxImageBMP::ReadPalette(CxFile& f, DWORD fileEntries, bool core) {
@@ -214,14 +223,14 @@ void CxImageBMP::ReadPixels(CxFile& f, const BITMAPINFOHEADER& bih, const DWORD*
     case 8:
         if (bih.biCompression != BI_RGB && bih.biCompression != BI_RLE8 &&
             bih.biCompression != BI_RLE4)
-            throw "compression type not supported";
+            throw CodecFailure(CodecError::BmpCompression);
         SeekToData(f);
         if (bih.biCompression == BI_RGB) ReadIntoRows(f, header.biSizeImage);
         if (bih.biCompression == BI_RLE8) DecodeRLE8(f);
         if (bih.biCompression == BI_RLE4) DecodeRLE4(f);
         break;
     case 24:
-        if (bih.biCompression != BI_RGB) throw "unknown compression";
+        if (bih.biCompression != BI_RGB) throw CodecFailure(CodecError::BmpUnknownCompression);
         SeekToData(f);
         ReadIntoRows(f, header.biSizeImage);
         break;
@@ -238,7 +247,7 @@ void CxImageBMP::ReadBitfields(CxFile& f, const BITMAPINFOHEADER& bih, const DWO
                                bool headerHasMasks) {
     const bool depth16 = bih.biBitCount == 16;
     if (!depth16 && bih.biCompression != BI_RGB && bih.biCompression != BI_BITFIELDS)
-        throw "unknown compression";
+        throw CodecFailure(CodecError::BmpUnknownCompression);
     DWORD masks[3] = {0x7C00, 0x03E0, 0x001F};
     if (!depth16) masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
     if (bih.biCompression == BI_BITFIELDS) {
@@ -258,7 +267,7 @@ void CxImageBMP::ReadBitfields(CxFile& f, const BITMAPINFOHEADER& bih, const DWO
     }
     std::unique_ptr<BYTE, decltype(&std::free)> work(
         static_cast<BYTE*>(std::calloc(height, 4 * width)), &std::free);
-    if (!work) throw "can't allocate memory";
+    if (!work) throw CodecFailure(CodecError::BmpNoWorkBuffer);
     f.Read(work.get(), 1, 4 * width * height);
     Bitfield2RGB(work.get(), masks[0], masks[1], masks[2], 32);
 }
@@ -418,9 +427,10 @@ bool CxImageBMP::Encode(CxFile* hFile) {
     PutLE32(fileHeader + 10, header.biSize + GetPaletteSize() + kFileHeaderSize);
     // The block's own header takes the current resolution and colour counts.
     StoreInfoHeader(dib, header);
-    if (hFile->Write(fileHeader, kFileHeaderSize, 1) != 1 || hFile->Write(dib, GetSize(), 1) != 1) {
-        SetLastError("Can't write BMP file");
-        return false;
-    }
-    return true;
+    return RunCodec([&] {
+        if (hFile->Write(fileHeader, kFileHeaderSize, 1) != 1 ||
+            hFile->Write(dib, GetSize(), 1) != 1)
+            throw CodecFailure(CodecError::BmpWrite);
+        return true;
+    });
 }

@@ -17,6 +17,9 @@ public:
     // image. With escape -1 only the dimensions are read: the result is true,
     // lastError says "output dimensions returned" and no pixels are made.
     bool Decode(CxFile* hFile);
+    // "BM", or a bare DIB's first field holding a header size the decoder
+    // reads. Leaves the stream where it was.
+    static bool HasSignature(CxFile* hFile);
     // Writes this image as a BI_RGB file with a 40-byte header.
     bool Encode(CxFile* hFile);
 
@@ -40,7 +43,7 @@ public:
     void Bitfield2RGB(const BYTE* src, DWORD redmask, DWORD greenmask, DWORD bluemask, int bpp);
 
 private:
-    void DecodeOrThrow(CxFile& f);
+    void DecodeFrom(CxFile& f);
     void ReadPalette(CxFile& f, DWORD fileEntries, bool core);
     void ReadPixels(CxFile& f, const BITMAPINFOHEADER& bih, const DWORD* headerMasks,
                     bool headerHasMasks);

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <string>
 #include <vector>
 
 #include "image/CxIOFile.h"
+#include "image/codecs/CodecError.h"
 #include "image/codecs/CodecIO.h"
 #include "platform/ByteOrder.h"
 
@@ -45,32 +45,27 @@ BYTE ClearedIndex(BYTE value, int bpp) {
 class GifCanvas {
 public:
     CxImage image;
-    std::string error; // why Widen failed
 
-    bool Create(DWORD width, DWORD height, int bpp, BYTE fill) {
-        if (!image.Create(width, height, bpp, FORMAT_GIF)) return false;
+    void Create(DWORD width, DWORD height, int bpp, BYTE fill) {
+        if (!image.Create(width, height, bpp, FORMAT_GIF)) return;
         image.Clear(fill);
         uniform = ClearedIndex(fill, bpp);
-        return true;
     }
 
     // Raises the depth to at least bpp, keeping every index, so that a frame
     // with a larger colour table than the first one is not cut to its bits.
-    // On failure the canvas is left as it was and error says why.
-    bool Widen(int bpp) {
-        if (bpp <= image.GetBpp()) return true;
+    // Throws CreateFailed, leaving the canvas as it was, when that fails.
+    void Widen(int bpp) {
+        if (bpp <= image.GetBpp()) return;
         CxImage wider(image.GetWidth(), image.GetHeight(), bpp, FORMAT_GIF);
-        if (!wider.IsValid()) {
-            error = wider.GetLastError();
-            return false;
-        }
+        RequireCreated(wider);
         const LONG w = static_cast<LONG>(image.GetWidth());
         const LONG h = static_cast<LONG>(image.GetHeight());
         for (LONG y = 0; y < h; ++y) {
             for (LONG x = 0; x < w; ++x)
                 wider.SetPixelIndex(x, y, image.GetPixelIndex(x, y));
         }
-        return image.Transfer(wider);
+        image.Transfer(wider);
     }
 
     // Disposal "restore to background": the whole canvas becomes fill.
@@ -145,6 +140,11 @@ private:
     BYTE mask;
     const RGBQUAD* palette;
 };
+
+// Only "GIF8" is compared, so any version is read.
+bool IsGifSignature(const BYTE* bytes) {
+    return std::memcmp(bytes, "GIF8", 4) == 0;
+}
 
 bool ReadColorTable(CxFile* fp, int entries, BYTE (*rgb)[3]) {
     return fp->Read(rgb, 3, static_cast<std::size_t>(entries)) == static_cast<std::size_t>(entries);
@@ -224,8 +224,19 @@ bool CxImageGIF::Decode(std::FILE* fp) {
     return Decode(&file);
 }
 
+bool CxImageGIF::HasSignature(CxFile* fp) {
+    BYTE signature[4];
+    return PeekBytes(*fp, signature, sizeof signature) == sizeof signature &&
+           IsGifSignature(signature);
+}
+
 bool CxImageGIF::Decode(CxFile* fp) {
     if (!fp) return false;
+    return RunCodec([&] { return DecodeFrom(fp); });
+}
+
+// Refusals other than the limits give no message.
+bool CxImageGIF::DecodeFrom(CxFile* fp) {
     DecodeRun run;
     if (!ReadHeader(fp, run)) return false;
     if (info.escape == -1) {
@@ -233,6 +244,8 @@ bool CxImageGIF::Decode(CxFile* fp) {
         header.biHeight = static_cast<LONG>(run.screenHeight);
         return true;
     }
+    // Every frame is drawn onto a canvas of the screen's size.
+    RequireWithinLimits(run.screenWidth, run.screenHeight, 1);
     // Transparency and delay come from this file only, not from whatever
     // image the caller decodes into.
     info.transIndex = -1;
@@ -252,7 +265,7 @@ bool CxImageGIF::Decode(CxFile* fp) {
 bool CxImageGIF::ReadHeader(CxFile* fp, DecodeRun& run) {
     BYTE dscgif[13];
     if (fp->Read(dscgif, 1, sizeof(dscgif)) != sizeof(dscgif)) return false;
-    if (std::memcmp(dscgif, "GIF8", 4) != 0) return false;
+    if (!IsGifSignature(dscgif)) return false;
     run.screenWidth = GetLE16(dscgif + 6);
     run.screenHeight = GetLE16(dscgif + 8);
     const BYTE flags = dscgif[10];
@@ -375,15 +388,14 @@ CxImageGIF::ImageStep CxImageGIF::DecodeImage(CxFile* fp, const ImageDescriptor&
 
     if (mosaic) {
         info.frame = info.numFrames - 1;
-        if (!run.mosaic.IsValid() &&
-            !run.mosaic.Create(run.screenWidth, run.screenHeight, 24, FORMAT_GIF)) {
-            SetLastError(run.mosaic.GetLastError());
-            return ImageStep::Abort;
+        if (!run.mosaic.IsValid()) {
+            run.mosaic.Create(run.screenWidth, run.screenHeight, 24, FORMAT_GIF);
+            RequireCreated(run.mosaic);
         }
         MosaicSink sink(run.mosaic, d.left, d.top, mask, palette);
         ReadImageData(fp, d, &sink);
     } else {
-        if (!PrepareCanvas(run, bpp)) return ImageStep::Abort;
+        PrepareCanvas(run, bpp);
         run.canvas.BeginFrame(d.left, d.width);
         CanvasSink sink(run.canvas, d.left, d.top, mask, info.transIndex);
         ReadImageData(fp, d, &sink);
@@ -402,23 +414,18 @@ CxImageGIF::ImageStep CxImageGIF::DecodeImage(CxFile* fp, const ImageDescriptor&
 
 // Makes the canvas ready for the next frame: created and cleared for the
 // first one, restored to the background after a frame disposed that way.
-bool CxImageGIF::PrepareCanvas(DecodeRun& run, int bpp) {
+// Throws CreateFailed with Create's text when the canvas cannot be made.
+void CxImageGIF::PrepareCanvas(DecodeRun& run, int bpp) {
     GifCanvas& canvas = run.canvas;
     if (!canvas.image.IsValid()) {
         run.backgroundIndex = info.transIndex;
-        if (!canvas.Create(run.screenWidth, run.screenHeight, bpp, m_gce.transIndex)) {
-            SetLastError(canvas.image.GetLastError());
-            return false;
-        }
-        return true;
+        canvas.Create(run.screenWidth, run.screenHeight, bpp, m_gce.transIndex);
+        RequireCreated(canvas.image);
+        return;
     }
-    if (!canvas.Widen(bpp)) {
-        SetLastError(canvas.error.c_str());
-        return false;
-    }
+    canvas.Widen(bpp);
     if (run.previousDisposal == kDisposeToBackground)
         canvas.Restore(static_cast<BYTE>(run.backgroundIndex));
-    return true;
 }
 
 // Moves the composed image into this object, which keeps its own info record

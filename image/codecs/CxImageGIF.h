@@ -37,6 +37,8 @@ public:
 
     bool Decode(CxFile* fp);
     bool Decode(std::FILE* fp);
+    // "GIF8". Leaves the stream where it was.
+    static bool HasSignature(CxFile* fp);
     bool Encode(CxFile* fp);
     bool Encode(std::FILE* fp);
     // Writes images[0 .. count-1] as an animation with the loop count,
@@ -81,6 +83,7 @@ private:
     struct DecodeRun; // the state of one Decode call (CxImageGIF.cpp)
 
     // Decoding (CxImageGIF.cpp)
+    bool DecodeFrom(CxFile* fp);
     bool ReadHeader(CxFile* fp, DecodeRun& run);
     bool get_num_frames(CxFile* fp, DecodeRun& run);
     bool ScanBlocks(CxFile* fp, DecodeRun& run);
@@ -88,7 +91,7 @@ private:
     ImageStep DecodeImage(CxFile* fp, const ImageDescriptor& d, const ColorTable* table, int bpp,
                           DecodeRun& run);
     void BuildPalette(const ColorTable* table, RGBQUAD palette[256]) const;
-    bool PrepareCanvas(DecodeRun& run, int bpp);
+    void PrepareCanvas(DecodeRun& run, int bpp);
     bool Finish(DecodeRun& run);
     bool DecodeExtension(CxFile* fp);
 
@@ -104,7 +107,7 @@ private:
     void skip_data_sub_blocks(CxFile* fp);
 
     // Encoding (CxImageGIFEncode.cpp)
-    bool EncodeRGB(CxFile* fp);
+    void EncodeRGB(CxFile* fp);
     void EncodeHeader(CxFile* fp);
     void EncodeLoopExtension(CxFile* fp);
     void EncodeExtension(CxFile* fp);
@@ -112,7 +115,7 @@ private:
     void EncodeBody(CxFile* fp, bool localColorMap = false);
     void WritePalette(CxFile* fp);
     bool FitsGifFields() const;
-    bool CheckWrite(CxFile* fp);
+    void CheckWrite(CxFile* fp); // throws GifWrite
     int GifNextPixel();
 
     // Data coders (CxImageGIFCoders.cpp)

@@ -5,13 +5,13 @@
 #include <memory>
 
 #include "image/CxIOFile.h"
+#include "image/codecs/CodecError.h"
 #include "image/codecs/CxImageGIF.h"
 
 namespace {
 
 constexpr int kTileWidth = 17;
 constexpr int kTileHeight = 15;
-constexpr char kTooLarge[] = "Image too large for GIF";
 constexpr int kUncompressed = 1;
 constexpr int kRunLength = 2;
 
@@ -29,31 +29,34 @@ bool CxImageGIF::Encode(std::FILE* fp, CxImage** images, int count, bool localCo
 
 bool CxImageGIF::Encode(CxFile* fp) {
     if (EncodeSafeCheck(fp)) return false;
-    if (!FitsGifFields()) {
-        SetLastError(kTooLarge);
-        return false;
-    }
-    if (GetBpp() > 8) return EncodeRGB(fp);
-    EncodeHeader(fp);
-    EncodeExtension(fp);
-    EncodeComment(fp);
-    EncodeBody(fp, false);
-    fp->PutC(';');
-    return CheckWrite(fp);
+    return RunCodec([&] {
+        if (!FitsGifFields()) throw CodecFailure(CodecError::GifTooLarge);
+        if (GetBpp() > 8) {
+            EncodeRGB(fp);
+        } else {
+            EncodeHeader(fp);
+            EncodeExtension(fp);
+            EncodeComment(fp);
+            EncodeBody(fp, false);
+            fp->PutC(';');
+        }
+        CheckWrite(fp);
+        return true;
+    });
 }
 
 bool CxImageGIF::Encode(CxFile* fp, CxImage** images, int count, bool localColorMap) {
-    try {
-        if (!fp) throw "invalid file pointer";
-        if (!images || count <= 0 || !images[0]) throw "multipage GIF, no images!";
+    return RunCodec([&] {
+        if (!fp) throw CodecFailure(CodecError::GifNoFile);
+        if (!images || count <= 0 || !images[0]) throw CodecFailure(CodecError::GifNoImages);
         auto writer = std::make_unique<CxImageGIF>();
         // Every frame is checked before anything is written.
         for (int i = 0; i < count; ++i) {
-            if (!images[i]) throw "Bad image pointer";
+            if (!images[i]) throw CodecFailure(CodecError::GifBadImage);
             writer->Ghost(images[i]);
-            if (!writer->IsValid()) throw "null image!!!";
-            if (writer->GetBpp() > 8) throw "multipage GIF, images need 8 bits per pixel or fewer";
-            if (!writer->FitsGifFields()) throw kTooLarge;
+            if (!writer->IsValid()) throw CodecFailure(CodecError::GifNullImage);
+            if (writer->GetBpp() > 8) throw CodecFailure(CodecError::GifFrameDepth);
+            if (!writer->FitsGifFields()) throw CodecFailure(CodecError::GifTooLarge);
         }
         writer->Ghost(images[0]);
         writer->EncodeHeader(fp);
@@ -72,17 +75,15 @@ bool CxImageGIF::Encode(CxFile* fp, CxImage** images, int count, bool localColor
             writer->EncodeBody(fp, localColorMap);
         }
         fp->PutC(';');
-        return CheckWrite(fp);
-    } catch (const char* message) {
-        SetLastError(message);
-        return false;
-    }
+        CheckWrite(fp);
+        return true;
+    });
 }
 
 // Images of more than 8 bits per pixel: tiles of 17 x 15 pixels, left to
 // right in bands of 15 rows from the top, each a frame with its own table of
 // at most 255 colours (entry 0 is the transparent colour, if any).
-bool CxImageGIF::EncodeRGB(CxFile* fp) {
+void CxImageGIF::EncodeRGB(CxFile* fp) {
     EncodeHeader(fp);
     EncodeComment(fp);
     const LONG width = static_cast<LONG>(GetWidth());
@@ -115,7 +116,6 @@ bool CxImageGIF::EncodeRGB(CxFile* fp) {
         }
     }
     fp->PutC(';');
-    return CheckWrite(fp);
 }
 
 void CxImageGIF::EncodeHeader(CxFile* fp) {
@@ -226,8 +226,6 @@ bool CxImageGIF::FitsGifFields() const {
 }
 
 // The stream's error state, looked at once at the end of a file.
-bool CxImageGIF::CheckWrite(CxFile* fp) {
-    if (fp->Flush() && fp->Error() == 0) return true;
-    SetLastError("Write Error in GIF file");
-    return false;
+void CxImageGIF::CheckWrite(CxFile* fp) {
+    if (!fp->Flush() || fp->Error() != 0) throw CodecFailure(CodecError::GifWrite);
 }

@@ -3,10 +3,13 @@
 // (bottom-up rows) and a 1-bit AND mask (1 = transparent).
 #include "image/codecs/CxImageICO.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "image/codecs/CodecError.h"
+#include "image/codecs/CodecIO.h"
 #include "platform/ByteOrder.h"
 
 namespace {
@@ -172,6 +175,12 @@ void ApplyMask(CxImage& img, const std::vector<BYTE>& bits, WORD bitCount) {
     }
 }
 
+// Reserved 0 and type icon or cursor.
+bool IsIconHeader(const BYTE* header) {
+    const WORD type = GetLE16(header + 2);
+    return GetLE16(header) == 0 && (type == kTypeIcon || type == kTypeCursor);
+}
+
 bool IsPng(const BYTE* header) {
     return std::memcmp(header, kPngSignature, sizeof kPngSignature) == 0;
 }
@@ -241,47 +250,60 @@ bool WriteMask(CxImage& img, CxFile& f) {
 
 } // namespace
 
+bool CxImageICO::HasSignature(CxFile* file) {
+    BYTE header[kHeaderSize];
+    return PeekBytes(*file, header, kHeaderSize) == kHeaderSize && IsIconHeader(header) &&
+           GetLE16(header + 4) > 0;
+}
+
 bool CxImageICO::Decode(CxFile* file) {
     if (!file) return false;
-    const long start = file->Tell();
+    return RunCodec([&] { return DecodeFrom(*file); });
+}
+
+// Refusals other than the PNG entry and the limits give no message.
+bool CxImageICO::DecodeFrom(CxFile& f) {
+    const long start = f.Tell();
     BYTE header[kHeaderSize];
-    if (file->Read(header, 1, kHeaderSize) != kHeaderSize) return false;
-    const WORD type = GetLE16(header + 2), count = GetLE16(header + 4);
-    if (GetLE16(header) != 0 || (type != kTypeIcon && type != kTypeCursor)) return false;
+    if (f.Read(header, 1, kHeaderSize) != kHeaderSize || !IsIconHeader(header)) return false;
+    const WORD count = GetLE16(header + 4);
     info.numFrames = count;
     IconEntry entry;
-    if (!ReadEntry(*file, count, info.frame, entry)) return false;
-    if (!file->Seek(start + static_cast<long>(entry.offset), SEEK_SET)) return false;
+    if (!ReadEntry(f, count, info.frame, entry)) return false;
+    if (!f.Seek(start + static_cast<long>(entry.offset), SEEK_SET)) return false;
 
     BYTE raw[kInfoHeaderSize];
-    if (file->Read(raw, 1, kInfoHeaderSize) != kInfoHeaderSize) return false;
-    if (IsPng(raw)) {
-        SetLastError("PNG icon images are not supported");
-        return false;
-    }
+    if (f.Read(raw, 1, kInfoHeaderSize) != kInfoHeaderSize) return false;
+    if (IsPng(raw)) throw CodecFailure(CodecError::IcoPng);
     const BITMAPINFOHEADER dib = LoadInfoHeader(raw);
     if (!IsSupportedDepth(dib.biBitCount) || dib.biCompression != BI_RGB) return false;
     // A longer (V4 or V5) header is followed by the palette all the same.
     if (dib.biSize > kInfoHeaderSize &&
-        !file->Seek(static_cast<long>(dib.biSize - kInfoHeaderSize), SEEK_CUR))
+        !f.Seek(static_cast<long>(dib.biSize - kInfoHeaderSize), SEEK_CUR))
         return false;
+    RequireWithinLimits(entry.width, entry.height, dib.biBitCount);
+    // 32-bit rows are read whole before they are split into colour and alpha.
+    if (dib.biBitCount == 32)
+        RequireAllocation(entry.width, entry.height, 4 * std::uint64_t{entry.width} * entry.height);
     if (!Create(entry.width, entry.height, dib.biBitCount, FORMAT_ICO)) return false;
-    ReadPalette(*this, *file);
-    ReadXorBitmap(*this, *file, dib.biBitCount);
+    ReadPalette(*this, f);
+    ReadXorBitmap(*this, f, dib.biBitCount);
 
     // Without its mask the image is kept as it is, with no transparency.
     std::vector<BYTE> mask(MaskRowBytes(entry.width) * entry.height);
-    if (file->Read(mask.data(), 1, mask.size()) == mask.size())
-        ApplyMask(*this, mask, dib.biBitCount);
+    if (f.Read(mask.data(), 1, mask.size()) == mask.size()) ApplyMask(*this, mask, dib.biBitCount);
     return true;
 }
 
 bool CxImageICO::Encode(CxFile* file) {
     if (EncodeSafeCheck(file)) return false;
-    if (GetWidth() > kMaxEncodedSize || GetHeight() > kMaxEncodedSize) {
-        SetLastError("Can't save this image as icon");
-        return false;
-    }
+    return RunCodec([&] { return EncodeTo(*file); });
+}
+
+// Only the size refusal and a failed write give a message.
+bool CxImageICO::EncodeTo(CxFile& f) {
+    if (GetWidth() > kMaxEncodedSize || GetHeight() > kMaxEncodedSize)
+        throw CodecFailure(CodecError::IcoCannotSave);
     if (GetBpp() <= 8 && !GetPalette()) return false;
     const bool withAlpha = !IsIndexed() && AlphaIsValid();
     const WORD bitCount = withAlpha ? 32 : GetBpp();
@@ -295,9 +317,8 @@ bool CxImageICO::Encode(CxFile* file) {
     StoreEntry(head + kHeaderSize, *this, bitCount,
                xorSize + GetPaletteSize() + maskSize + kInfoHeaderSize);
     StoreInfoHeaderFor(head + kHeaderSize + kEntrySize, *this, bitCount, xorSize);
-    const bool ok = WriteAll(*file, head, sizeof head) &&
-                    WriteAll(*file, GetPalette(), GetPaletteSize()) &&
-                    WriteXorBitmap(*this, *file, withAlpha) && WriteMask(*this, *file);
-    if (!ok) SetLastError("Can't write icon file");
-    return ok;
+    if (!WriteAll(f, head, sizeof head) || !WriteAll(f, GetPalette(), GetPaletteSize()) ||
+        !WriteXorBitmap(*this, f, withAlpha) || !WriteMask(*this, f))
+        throw CodecFailure(CodecError::IcoWrite);
+    return true;
 }

@@ -13,4 +13,11 @@ public:
 
     bool Decode(CxFile* file);
     bool Encode(CxFile* file);
+    // Reserved 0, type 1 (icon) or 2 (cursor) and at least one image.
+    // Leaves the stream where it was.
+    static bool HasSignature(CxFile* file);
+
+private:
+    bool DecodeFrom(CxFile& f);
+    bool EncodeTo(CxFile& f);
 };

@@ -6,6 +6,8 @@
 #include <new>
 
 #include "image/CxMemFile.h"
+#include "image/codecs/CodecError.h"
+#include "image/codecs/CodecIO.h"
 #include "image/codecs/CxImageBMP.h"
 #include "platform/ByteOrder.h"
 #include "platform/MetafilePlayer.h"
@@ -14,6 +16,8 @@
 namespace {
 
 constexpr DWORD kPlaceableKey = 0x9AC6CDD7;
+constexpr DWORD kEmrHeader = 1;             // type of an EMF's first record
+constexpr DWORD kEmfSignature = 0x464D4520; // " EMF", at byte 40 of that record
 constexpr std::size_t kPlaceableSize = 22;
 constexpr std::size_t kWmfHeaderSize = 18;
 constexpr WORD kMaxUnitsPerInch = 2540;
@@ -123,31 +127,36 @@ void CxImageMetafile::LimitSize(long long& cx, long long& cy) {
     }
 }
 
+bool CxImageMetafile::HasSignature(CxFile* hFile) {
+    BYTE head[44];
+    const std::size_t got = PeekBytes(*hFile, head, sizeof head);
+    const bool placeable = got >= 4 && GetLE32(head) == kPlaceableKey;
+    const bool enhanced =
+        got == sizeof head && GetLE32(head) == kEmrHeader && GetLE32(head + 40) == kEmfSignature;
+    return placeable || enhanced;
+}
+
 bool CxImageMetafile::Decode(CxFile* hFile, long nForceWidth, long nForceHeight) {
     if (!hFile) return false;
-    const long start = hFile->Tell();
-    Picture pic;
-    if (!ReadWinMetafile(*hFile, start, pic)) {
-        pic = Picture{};
-        hFile->Seek(start, SEEK_SET);
-        if (!ReadEnhMetafile(*hFile, pic)) {
-            SetLastError("corrupted WMF");
-            return false;
+    return RunCodec([&] {
+        const long start = hFile->Tell();
+        Picture pic;
+        if (!ReadWinMetafile(*hFile, start, pic)) {
+            pic = Picture{};
+            hFile->Seek(start, SEEK_SET);
+            if (!ReadEnhMetafile(*hFile, pic)) throw CodecFailure(CodecError::WmfCorrupted);
         }
-    }
-    if (info.escape) {
-        SetLastError("Cancelled");
-        return false;
-    }
-    // Bounds whose right or bottom edge lies before the left or top one
-    // mark an empty picture too.
-    if (pic.cx <= 0 || pic.cy <= 0) {
-        SetLastError("empty WMF");
-        return false;
-    }
-    long long cx = nForceWidth ? nForceWidth : pic.cx, cy = nForceHeight ? nForceHeight : pic.cy;
-    LimitSize(cx, cy);
-    return Render(pic, cx, cy);
+        if (info.escape) throw CodecFailure(CodecError::Cancelled);
+        // Bounds whose right or bottom edge lies before the left or top one
+        // mark an empty picture too.
+        if (pic.cx <= 0 || pic.cy <= 0) throw CodecFailure(CodecError::WmfEmpty);
+        long long cx = nForceWidth ? nForceWidth : pic.cx;
+        long long cy = nForceHeight ? nForceHeight : pic.cy;
+        LimitSize(cx, cy);
+        // The raster and the image are both 24-bit, cx x cy.
+        if (cx > 0 && cy > 0) RequireWithinLimits(cx, cy, 24);
+        return Render(pic, cx, cy);
+    });
 }
 
 // Plays the metafile onto a cx x cy DIB section filled with the window
@@ -179,7 +188,7 @@ bool CxImageMetafile::Render(const Picture& pic, long long cx, long long cy) {
     SelectObject(mem, previous);
     bool ok = false;
     if (info.escape) {
-        SetLastError("Cancelled");
+        SetLastError(CodecErrorText(CodecError::Cancelled));
     } else if (Create(static_cast<DWORD>(cx), static_cast<DWORD>(cy), depth, FORMAT_WMF)) {
         // The section's rows have the image's layout: 24 bits, bottom-up,
         // padded to 4 bytes.
@@ -192,6 +201,6 @@ bool CxImageMetafile::Render(const Picture& pic, long long cx, long long cy) {
 }
 
 bool CxImageMetafile::Encode(CxFile* hFile) {
-    if (hFile) SetLastError("Save WMF not supported");
+    if (hFile) SetLastError(CodecErrorText(CodecError::WmfNoSave));
     return false;
 }

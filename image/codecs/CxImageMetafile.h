@@ -17,6 +17,9 @@ public:
     // Reads the metafile at the current position. A non-zero forced width or
     // height replaces the metafile's own before the size limit applies.
     bool Decode(CxFile* hFile, long nForceWidth = 0, long nForceHeight = 0);
+    // A placeable header's key, or an EMF header record with its signature.
+    // Leaves the stream where it was.
+    static bool HasSignature(CxFile* hFile);
     // Metafiles cannot be written: always false.
     bool Encode(CxFile* hFile);
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "image/codecs/CodecError.h"
 #include "image/codecs/CodecIO.h"
 #include "image/codecs/StreamRemaining.h"
 
@@ -50,17 +51,18 @@ std::size_t RowBytes(DWORD width) {
 void DecodeWbmp(CxImage& img, CxFile& f) {
     BYTE type, fixedHeader;
     DWORD width = 0, height = 0;
-    if (!ReadByte(f, type) || !ReadByte(f, fixedHeader)) throw "Not a WBMP";
+    if (!ReadByte(f, type) || !ReadByte(f, fixedHeader)) throw CodecFailure(CodecError::NotWbmp);
     const FieldRead w = ReadMultiByte(f, width);
     const FieldRead h = w == FieldRead::Short ? w : ReadMultiByte(f, height);
-    if (w == FieldRead::Short || h == FieldRead::Short) throw "Not a WBMP";
-    if (type != 0) throw "Unsupported WBMP type";
+    if (w == FieldRead::Short || h == FieldRead::Short) throw CodecFailure(CodecError::NotWbmp);
+    if (type != 0) throw CodecFailure(CodecError::WbmpType);
     if (w != FieldRead::Ok || h != FieldRead::Ok || width == 0 || height == 0)
-        throw "Corrupted WBMP";
+        throw CodecFailure(CodecError::WbmpCorrupted);
+    RequireWithinLimits(width, height, 1);
     const std::size_t rowBytes = RowBytes(width);
     if (!HoldsShareOfPixels(f, rowBytes * static_cast<std::uint64_t>(height)))
-        throw "Corrupted WBMP";
-    if (!img.Create(width, height, 1, FORMAT_WBMP)) throw "WBMP Create failed";
+        throw CodecFailure(CodecError::WbmpCorrupted);
+    if (!img.Create(width, height, 1, FORMAT_WBMP)) throw CodecFailure(CodecError::WbmpCreate);
     img.SetGrayPalette();
     // Create hands out cleared rows, so the rows a short file lacks stay
     // black; a row cut in the middle keeps its cleared tail.
@@ -73,27 +75,24 @@ void DecodeWbmp(CxImage& img, CxFile& f) {
 
 bool CxImageMonoWbmp::Decode(CxFile* file) {
     if (!file) return false;
-    try {
+    return RunCodec([&] {
         DecodeWbmp(*this, *file);
         return true;
-    } catch (const char* message) {
-        SetLastError(message);
-        return false;
-    }
+    });
 }
 
 bool CxImageMonoWbmp::Encode(CxFile* file) {
     if (EncodeSafeCheck(file)) return false;
-    const DWORD width = GetWidth(), height = GetHeight();
-    if (width > kMaxEncodedSize || height > kMaxEncodedSize || GetBpp() != 1) {
-        SetLastError("Can't save this image as WBMP");
-        return false;
-    }
-    bool ok = file->PutC(0) && file->PutC(0) && WriteMultiByte(*file, width) &&
-              WriteMultiByte(*file, height);
-    const std::size_t rowBytes = RowBytes(width);
-    for (DWORD y = height; ok && y-- > 0;)
-        ok = file->Write(GetBits(y), 1, rowBytes) == rowBytes;
-    if (!ok) SetLastError("Can't write WBMP file");
-    return ok;
+    return RunCodec([&] {
+        const DWORD width = GetWidth(), height = GetHeight();
+        if (width > kMaxEncodedSize || height > kMaxEncodedSize || GetBpp() != 1)
+            throw CodecFailure(CodecError::WbmpCannotSave);
+        bool ok = file->PutC(0) && file->PutC(0) && WriteMultiByte(*file, width) &&
+                  WriteMultiByte(*file, height);
+        const std::size_t rowBytes = RowBytes(width);
+        for (DWORD y = height; ok && y-- > 0;)
+            ok = file->Write(GetBits(y), 1, rowBytes) == rowBytes;
+        if (!ok) throw CodecFailure(CodecError::WbmpWrite);
+        return true;
+    });
 }

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "image/CxMemFile.h"
+#include "image/codecs/CodecError.h"
+#include "image/codecs/CodecIO.h"
 #include "image/codecs/StreamRemaining.h"
 #include "platform/ByteOrder.h"
 
@@ -92,19 +94,19 @@ enum class Layout {
 
 PcxHeader ReadHeader(CxFile& f) {
     BYTE raw[kHeaderSize];
-    if (f.Read(raw, kHeaderSize, 1) == 0) throw "Can't read PCX image";
+    if (f.Read(raw, kHeaderSize, 1) == 0) throw CodecFailure(CodecError::PcxRead);
     const PcxHeader h = ParseHeader(raw);
-    if (h.manufacturer != kManufacturer) throw "Error: Not a PCX file";
-    if (h.encoding != kRleEncoding) throw "PCX file has unknown encoding scheme";
+    if (h.manufacturer != kManufacturer) throw CodecFailure(CodecError::NotPcx);
+    if (h.encoding != kRleEncoding) throw CodecFailure(CodecError::PcxEncoding);
     return h;
 }
 
 Layout LayoutOf(const PcxHeader& h) {
-    if (h.planes > kMaxPlanes) throw "Can't handle image with more than 4 planes";
+    if (h.planes > kMaxPlanes) throw CodecFailure(CodecError::PcxPlanes);
     if (h.bitsPerPixel == 8 && h.planes == 3) return Layout::Rgb;
     if (h.bitsPerPixel == 8 && h.planes == 4) return Layout::Rgba;
     if (h.planes == 1) return Layout::Packed;
-    if (h.bitsPerPixel != 1) throw "Can't handle more than 1 bit per pixel";
+    if (h.bitsPerPixel != 1) throw CodecFailure(CodecError::PcxBits);
     return Layout::BitPlanes;
 }
 
@@ -137,7 +139,7 @@ public:
         const LONG covered =
             static_cast<LONG>(std::min<std::uint64_t>(img.GetWidth(), CoveredWidth()));
         for (LONG r = 0; r < height; ++r) {
-            if (img.GetEscape()) throw "Cancelled";
+            if (img.GetEscape()) throw CodecFailure(CodecError::Cancelled);
             FillRow();
             const LONG y = height - 1 - r;
             for (LONG x = 0; x < covered; ++x)
@@ -157,16 +159,16 @@ private:
                 continue;
             }
             const long code = f.GetC();
-            if (code < 0) throw "corrupted PCX";
+            if (code < 0) throw CodecFailure(CodecError::PcxCorrupted);
             if ((code & 0xC0) != 0xC0) {
                 row[i++] = static_cast<BYTE>(code);
                 --remaining;
                 continue;
             }
             runCount = static_cast<std::size_t>(code & 0x3F);
-            if (runCount > remaining) throw "repeat count spans end of image";
+            if (runCount > remaining) throw CodecFailure(CodecError::PcxRepeat);
             const long value = f.GetC();
-            if (value < 0) throw "corrupted PCX";
+            if (value < 0) throw CodecFailure(CodecError::PcxCorrupted);
             runValue = static_cast<BYTE>(value);
             remaining -= runCount;
         }
@@ -250,7 +252,7 @@ void ReadPalette(CxImage& img, CxFile& f, const PcxHeader& h) {
     for (int i = 0; i < 16; ++i)
         pal[i] = RGBQUAD{h.colorMap[3 * i + 2], h.colorMap[3 * i + 1], h.colorMap[3 * i], 0};
     if (h.bitsPerPixel == 8 && h.planes == 1) {
-        if (f.GetC() != kPaletteSignature) throw "bad color map signature";
+        if (f.GetC() != kPaletteSignature) throw CodecFailure(CodecError::PcxColorMap);
         BYTE vga[768] = {};
         f.Read(vga, 1, sizeof vga);
         for (int i = 0; i < 256; ++i)
@@ -274,12 +276,13 @@ std::uint64_t MinimumDataSize(const PcxHeader& h) {
 
 void DecodePcx(CxImage& img, CxFile& f, const PcxHeader& h) {
     const Layout layout = LayoutOf(h);
-    if (RemainingBytes(f) < MinimumDataSize(h)) throw "corrupted PCX";
-    if (!img.Create(Extent(h.xMin, h.xMax), Extent(h.yMin, h.yMax), ImageBpp(h, layout),
-                    FORMAT_PCX))
-        throw img.GetLastError();
+    const DWORD width = Extent(h.xMin, h.xMax), height = Extent(h.yMin, h.yMax);
+    RequireWithinLimits(width, height, ImageBpp(h, layout));
+    if (RemainingBytes(f) < MinimumDataSize(h)) throw CodecFailure(CodecError::PcxCorrupted);
+    img.Create(width, height, ImageBpp(h, layout), FORMAT_PCX);
+    RequireCreated(img);
     if (layout == Layout::Rgba) img.AlphaCreate();
-    if (img.GetEscape()) throw "Cancelled";
+    if (img.GetEscape()) throw CodecFailure(CodecError::Cancelled);
     PcxReader(img, f, h, layout).ReadRows();
     ReadPalette(img, f, h);
 }
@@ -460,46 +463,40 @@ void EncodeData(CxImage& img, const PcxHeader& h, CxFile& f) {
         EncodeTrueColourRows(img, h.planes, sink);
     }
     const std::size_t size = static_cast<std::size_t>(mem.Size());
-    if (!sink.ok || f.Write(mem.GetBuffer(false), 1, size) != size) throw "cannot write PCX data";
-    if (h.bitsPerPixel == 8 && h.planes == 1 && !WriteVgaPalette(img, f))
-        throw "cannot write PCX data";
+    if (!sink.ok || f.Write(mem.GetBuffer(false), 1, size) != size ||
+        (h.bitsPerPixel == 8 && h.planes == 1 && !WriteVgaPalette(img, f)))
+        throw CodecFailure(CodecError::PcxWriteData);
 }
 
 } // namespace
 
+bool CxImagePCX::HasSignature(CxFile* file) {
+    BYTE head[3];
+    return PeekBytes(*file, head, sizeof head) == sizeof head && head[0] == kManufacturer &&
+           head[2] == kRleEncoding;
+}
+
 bool CxImagePCX::Decode(CxFile* file) {
     if (!file) return false;
-    try {
+    return RunCodec([&] {
         const PcxHeader h = ReadHeader(*file);
         // Stored as the file gives them: a 0 stays 0.
         info.xDpi = h.hRes;
         info.yDpi = h.vRes;
         DecodePcx(*this, *file, h);
         return true;
-    } catch (const char* message) {
-        if (message != GetLastError()) SetLastError(message);
-        return false;
-    }
+    });
 }
 
 bool CxImagePCX::Encode(CxFile* file) {
     if (EncodeSafeCheck(file)) return false;
-    PcxHeader h;
-    if (!MakeHeader(*this, h)) {
-        SetLastError("Image too large for PCX");
-        return false;
-    }
-    BYTE raw[kHeaderSize];
-    StoreHeader(raw, h);
-    if (file->Write(raw, kHeaderSize, 1) == 0) {
-        SetLastError("cannot write PCX header");
-        return false;
-    }
-    try {
+    return RunCodec([&] {
+        PcxHeader h;
+        if (!MakeHeader(*this, h)) throw CodecFailure(CodecError::PcxTooLarge);
+        BYTE raw[kHeaderSize];
+        StoreHeader(raw, h);
+        if (file->Write(raw, kHeaderSize, 1) == 0) throw CodecFailure(CodecError::PcxWriteHeader);
         EncodeData(*this, h, *file);
         return true;
-    } catch (const char* message) {
-        SetLastError(message);
-        return false;
-    }
+    });
 }

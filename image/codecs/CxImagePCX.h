@@ -14,4 +14,6 @@ public:
 
     bool Decode(CxFile* file);
     bool Encode(CxFile* file);
+    // Manufacturer 10 and run-length encoding 1. Leaves the stream where it was.
+    static bool HasSignature(CxFile* file);
 };

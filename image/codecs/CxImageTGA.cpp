@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
+#include "image/codecs/CodecError.h"
 #include "image/codecs/CodecIO.h"
 #include "image/codecs/StreamRemaining.h"
 #include "platform/ByteOrder.h"
@@ -16,6 +18,9 @@ namespace {
 constexpr std::size_t kHeaderSize = 18;
 constexpr DWORD kMaxColorMapLength = 256;
 constexpr BYTE kNoLeftover = 255;
+// The last 18 bytes of a TGA 2.0 file, after the extension and developer
+// area offsets of its footer.
+constexpr char kFooterSignature[] = "TRUEVISION-XFILE.";
 
 struct TgaHeader {
     BYTE idLength = 0;
@@ -95,8 +100,8 @@ public:
     void ReadRows() {
         const bool yReversed = (h.descriptor & 0x20) != 0;
         for (LONG r = 0; r < h.height; ++r) {
-            if (img.GetEscape()) throw "Cancelled";
-            if (AtEnd(f)) throw "corrupted TGA";
+            if (img.GetEscape()) throw CodecFailure(CodecError::Cancelled);
+            if (AtEnd(f)) throw CodecFailure(CodecError::TgaCorrupted);
             const LONG y = yReversed ? h.height - 1 - r : r;
             if (IsCompressed(h.imageType)) {
                 ExpandPackets(y);
@@ -186,12 +191,12 @@ private:
 
 TgaHeader ReadHeader(CxFile& f) {
     BYTE raw[kHeaderSize];
-    if (f.Read(raw, kHeaderSize, 1) == 0) throw "Not a TGA";
+    if (f.Read(raw, kHeaderSize, 1) == 0) throw CodecFailure(CodecError::NotTga);
     const TgaHeader h = ParseHeader(raw);
-    if (!IsKnownType(h.imageType)) throw "Unknown TGA image type";
-    if (h.width == 0 || h.height == 0 || h.pixelDepth == 0) throw "bad TGA header";
-    if (h.colorMapLength > kMaxColorMapLength) throw "bad TGA header";
-    if (!IsKnownDepth(h.pixelDepth)) throw "bad TGA header";
+    if (!IsKnownType(h.imageType)) throw CodecFailure(CodecError::TgaType);
+    if (h.width == 0 || h.height == 0 || h.pixelDepth == 0 ||
+        h.colorMapLength > kMaxColorMapLength || !IsKnownDepth(h.pixelDepth))
+        throw CodecFailure(CodecError::TgaHeader);
     return h;
 }
 
@@ -221,16 +226,17 @@ std::uint64_t MinimumDataSize(const TgaHeader& h) {
 
 void DecodeTga(CxImage& img, CxFile& f) {
     const TgaHeader h = ReadHeader(f);
-    if (RemainingBytes(f) < MinimumDataSize(h)) throw "corrupted TGA";
+    RequireWithinLimits(h.width, h.height, h.pixelDepth);
+    if (RemainingBytes(f) < MinimumDataSize(h)) throw CodecFailure(CodecError::TgaCorrupted);
     if (h.idLength > 0) f.Seek(h.idLength, SEEK_CUR);
     img.Create(h.width, h.height, h.pixelDepth, FORMAT_TGA);
     if (h.pixelDepth == 32) img.AlphaCreate();
-    if (!img.IsValid()) throw "TGA Create failed";
-    if (img.GetEscape()) throw "Cancelled";
+    if (!img.IsValid()) throw CodecFailure(CodecError::TgaCreate);
+    if (img.GetEscape()) throw CodecFailure(CodecError::Cancelled);
     if (h.colorMapType != 0) ReadColorMap(img, f, h);
     if (h.imageType == 3 || h.imageType == 11) img.SetGrayPalette();
     TgaReader(img, f, h).ReadRows();
-    if ((h.descriptor & 0x10) && !img.Mirror()) throw "TGA Create failed";
+    if ((h.descriptor & 0x10) && !img.Mirror()) throw CodecFailure(CodecError::TgaCreate);
 }
 
 bool WriteAll(CxFile& f, const void* data, std::size_t size) {
@@ -277,28 +283,36 @@ bool WriteRows(CxImage& img, CxFile& f) {
 
 } // namespace
 
+bool CxImageTGA::HasSignature(CxFile* file) {
+    const long pos = file->Tell(), size = file->Size();
+    BYTE tail[sizeof kFooterSignature];
+    if (pos < 0 || size - pos < static_cast<long>(kHeaderSize + sizeof tail)) return false;
+    const bool read = file->Seek(size - static_cast<long>(sizeof tail), SEEK_SET) &&
+                      file->Read(tail, 1, sizeof tail) == sizeof tail;
+    file->Seek(pos, SEEK_SET);
+    return read && std::memcmp(tail, kFooterSignature, sizeof tail) == 0;
+}
+
 bool CxImageTGA::Decode(CxFile* file) {
     if (!file) return false;
-    try {
+    return RunCodec([&] {
         DecodeTga(*this, *file);
         return true;
-    } catch (const char* message) {
-        SetLastError(message);
-        return false;
-    }
+    });
 }
 
 bool CxImageTGA::Encode(CxFile* file) {
     if (EncodeSafeCheck(file)) return false;
-    if (GetBpp() < 8) {
-        SetLastError("Bit depth must be 8 or 24");
-        return false;
-    }
+    return RunCodec([&] {
+        EncodeTo(*file);
+        return true;
+    });
+}
+
+void CxImageTGA::EncodeTo(CxFile& f) {
+    if (GetBpp() < 8) throw CodecFailure(CodecError::TgaDepth);
     // The header holds 16-bit sizes; a larger image cannot be described.
-    if (GetWidth() > 0xFFFF || GetHeight() > 0xFFFF) {
-        SetLastError("Image too large for TGA");
-        return false;
-    }
+    if (GetWidth() > 0xFFFF || GetHeight() > 0xFFFF) throw CodecFailure(CodecError::TgaTooLarge);
     const bool indexed = GetBpp() == 8;
     const bool withAlpha = !indexed && AlphaIsValid();
     TgaHeader h;
@@ -312,10 +326,7 @@ bool CxImageTGA::Encode(CxFile* file) {
     BYTE raw[kHeaderSize];
     StoreHeader(raw, h);
 
-    bool ok = WriteAll(*file, raw, kHeaderSize);
-    if (ok && indexed) ok = WriteColorMap(*this, *file);
-    if (ok)
-        ok = withAlpha ? WriteRowsWithAlpha(*this, *file, info.alphaMax) : WriteRows(*this, *file);
-    if (!ok) SetLastError("Can't write TGA file");
-    return ok;
+    const bool ok = WriteAll(f, raw, kHeaderSize) && (!indexed || WriteColorMap(*this, f)) &&
+                    (withAlpha ? WriteRowsWithAlpha(*this, f, info.alphaMax) : WriteRows(*this, f));
+    if (!ok) throw CodecFailure(CodecError::TgaWrite);
 }

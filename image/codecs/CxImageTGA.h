@@ -13,4 +13,10 @@ public:
 
     bool Decode(CxFile* file);
     bool Encode(CxFile* file);
+    // The footer of a TGA 2.0 file at the end of the stream ("TRUEVISION-XFILE."
+    // and a NUL); older files have no signature. Leaves the stream where it was.
+    static bool HasSignature(CxFile* file);
+
+private:
+    void EncodeTo(CxFile& f);
 };

@@ -64,3 +64,28 @@ TEST_F(AppTest, SavesOnlyBmpNamesAndNeverAnEmptyDocument) {
     EXPECT_EQ(messages, QStringList({"There is no image to save."}));
     EXPECT_FALSE(QFile::exists(nextFileName));
 }
+
+// A file the container refuses shows the container's reason: the named BMP
+// codec's, or that of the codec that recognised the file.
+TEST_F(AppTest, ShowsWhyTheContainerRefusedAFile) {
+    const QByteArray hugeGif(
+        "GIF89a\x47\x1a\x47\xff\0\0\0\x2c\0\0\0\0\x01\0\x01\0\0\x02\x02\x4c\x01\0\x3b", 26);
+    QByteArray shortBmp("BM\0\0\0\0\0\0\0\0\x36\0\0\0(\0\0\0\x80\x02\0\0\xe0\x01\0\0\x01\0\x18\0",
+                        30);
+    shortBmp.resize(54, '\0');
+    const std::pair<QString, QByteArray> cases[] = {{"huge.bmp", hugeGif}, {"short.bmp", shortBmp}};
+    const QStringList expected = {
+        "Image of 6727 x 65351 pixels exceeds the limit of 268435456 pixels",
+        "BMP file too short for its image"};
+    QStringList shown;
+    for (const auto& [name, bytes] : cases) {
+        QFile file(tempDir + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        messages.clear();
+        EXPECT_EQ(Open(file.fileName()), nullptr) << name.toStdString();
+        shown += messages;
+    }
+    EXPECT_EQ(shown, expected);
+}

@@ -154,11 +154,14 @@ TEST(Bmp, DimensionQueryAndBadHeaders) {
          {"compression type not supported", {BmpFile(1, 1, 8, BI_BITFIELDS)}},
          {"unknown compression", {BmpFile(1, 1, 24, BI_RLE8), BmpFile(1, 1, 32, BI_RLE4)}},
          {"bit count not supported", {BmpFile(1, 1, 2), BmpFile(1, 1, 0)}},
-         {"Can't allocate memory",
-          {BmpFile(-5, 1, 24), BmpFile(0, 1, 24), BmpFile(1, INT32_MIN, 24),
-           BmpFile(3000000, 2000000, 24)}},
-         // a header alone cannot make a huge image
-         {"BMP file too short for its image", {BmpFile(30000, 30000, 24), BmpFile(640, 480, 32)}}});
+         {"Can't allocate memory", {BmpFile(0, 1, 24)}},
+         // a negative width is read as its 32-bit pattern
+         {"Image of 4294967291 x 1 pixels exceeds the limit of 268435456 pixels",
+          {BmpFile(-5, 1, 24)}},
+         {"Image of 1 x 2147483648 pixels exceeds the limit of 268435456 pixels",
+          {BmpFile(1, INT32_MIN, 24)}},
+         // a header alone cannot make a huge image, even within the limits
+         {"BMP file too short for its image", {BmpFile(16000, 16000, 24), BmpFile(640, 480, 32)}}});
 }
 
 TEST(Bmp, ShortFilesKeepWhatTheyHoldAndClearTheRest) {

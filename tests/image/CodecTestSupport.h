@@ -47,6 +47,21 @@ inline bool RefusesSilently(DWORD format) {
     return format == FORMAT_ICO || format == FORMAT_GIF;
 }
 
+// Sets the container's limits for one test and puts the defaults back.
+class ScopedLimits {
+public:
+    ScopedLimits(std::uint64_t pixels, std::uint64_t bytes) {
+        CxImage::SetMaxPixels(pixels);
+        CxImage::SetMaxAllocation(bytes);
+    }
+    ScopedLimits(const ScopedLimits&) = delete;
+    ScopedLimits& operator=(const ScopedLimits&) = delete;
+    ~ScopedLimits() {
+        CxImage::SetMaxPixels(CXIMAGE_DEFAULT_MAX_PIXELS);
+        CxImage::SetMaxAllocation(CXIMAGE_DEFAULT_MAX_ALLOCATION);
+    }
+};
+
 // Runs /usr/bin/convert <arguments> <output>; true when it wrote the file.
 bool MagickWrite(const std::string& arguments, const std::string& output);
 

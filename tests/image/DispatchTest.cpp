@@ -8,6 +8,9 @@
 
 #include "image/CxImage.h"
 #include "image/CxMemFile.h"
+#include "tests/image/CodecTestSupport.h"
+
+using codectest::Bytes;
 
 TEST(Dispatch, FailedDetectionRewindsAndKeepsTheImage) {
     BYTE block[64];
@@ -100,4 +103,60 @@ TEST(Dispatch, ANewPictureDoesNotInheritTheOldOnesTransparency) {
     EXPECT_EQ(img.GetTransIndex(), -1);
     CxImage::FreeMemory(gifBytes);
     CxImage::FreeMemory(bmpBytes);
+}
+
+// Under detection, a codec that recognised its signature (BMP, ICO, GIF, TGA
+// 2.0, PCX, the metafiles) and then failed speaks for the file; otherwise the caller
+// sees "Decode: Unknown or wrong format", or, when loading with a named
+// format, that codec's complaint.
+TEST(Dispatch, DetectionReportsTheCodecThatRecognisedTheFile) {
+    Bytes bmp = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0};
+    bmp = codectest::Concat(bmp, codectest::InfoHeader(640, 480, 24));
+    Bytes pcx = {10, 5, 1, 8};
+    pcx.resize(65, 0);
+    pcx.push_back(5);
+    pcx.resize(130, 0);
+    Bytes icon = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+    icon = codectest::Concat(icon, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    icon.resize(80, 0);
+    Bytes placeable = {0xD7, 0xCD, 0xC6, 0x9A};
+    placeable.resize(60, 0);
+    const Bytes gifWithoutImages = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0x3B};
+    const Bytes tgaCutShort = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 4, 0, 24, 0};
+    // A TGA 2.0 file: its footer follows a header with a colour map too long.
+    Bytes tgaWithFooter = {0, 1, 1, 0, 0, 1, 1, 24, 0, 0, 0, 0, 4, 0, 4, 0, 8, 0};
+    tgaWithFooter.resize(tgaWithFooter.size() + 8, 0);
+    for (char c : std::string("TRUEVISION-XFILE."))
+        tgaWithFooter.push_back(BYTE(c));
+    tgaWithFooter.push_back(0);
+    const std::string unknown = "Decode: Unknown or wrong format";
+    const struct {
+        const char* what;
+        Bytes file;
+        std::string detected, loadedAsBmp;
+    } cases[] = {
+        {"a BMP cut after its header", bmp, "BMP file too short for its image", ""},
+        {"a bare DIB header", codectest::InfoHeader(640, 480, 24),
+         "BMP file too short for its image", ""},
+        {"a PCX of 5 planes", pcx, "Can't handle image with more than 4 planes", ""},
+        {"an icon holding a PNG", icon, "PNG icon images are not supported", ""},
+        {"a placeable metafile key alone", placeable, "corrupted WMF", ""},
+        {"a GIF without images (refused silently)", gifWithoutImages, unknown,
+         "Error reading BMP info"},
+        {"a TGA cut short (no footer, no signature)", tgaCutShort, unknown,
+         "Error reading BMP info"},
+        {"a TGA 2.0 file (its footer)", tgaWithFooter, "bad TGA header", ""},
+        {"text", Bytes{'o', 'n', 'l', 'y', ' ', 't', 'e', 'x', 't'}, unknown, "Not a BMP"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CxImage img;
+        EXPECT_FALSE(codectest::DecodeBytes(c.file, FORMAT_UNKNOWN, img));
+        EXPECT_EQ(img.GetLastError(), c.detected);
+        const std::string path = testsupport::TempFile("detect.bmp");
+        codectest::WriteFileBytes(path, c.file);
+        EXPECT_FALSE(img.Load(path.c_str(), FORMAT_BMP));
+        EXPECT_EQ(img.GetLastError(), c.loadedAsBmp.empty() ? c.detected : c.loadedAsBmp);
+        std::remove(path.c_str());
+    }
 }

@@ -94,7 +94,15 @@ TEST(MetafileCorpus, EveryFileLoadsThroughDetectionOrIsRefusedWithAMessage) {
 // the files without the placeable header, for the same reason. Pillow
 // ships a Windows rendering of its drawing.emf at the size the bounds give.
 TEST(MetafileCorpus, InkAgreesWithImageMagickAndWindows) {
-    if (CorpusDir().empty() || !testsupport::HaveMagick()) GTEST_SKIP() << "no corpus or convert";
+    if (CorpusDir().empty()) GTEST_SKIP() << "the corpus is absent";
+    if (!testsupport::MagickReads("WMF"))
+        GTEST_SKIP() << "ImageMagick cannot read WMF (scripts/setup installs "
+                        "libmagickcore-6.q16-6-extra and gsfonts)";
+    for (const char* font : {"Times-Roman", "Helvetica"}) {
+        if (!testsupport::MagickHasFont(font))
+            GTEST_SKIP() << "ImageMagick has no " << font
+                         << " to draw WMF text with (scripts/setup installs gsfonts)";
+    }
     const std::vector<std::string> leftOut = {
         "formula1",    "formula2", "formula3", "formula4",       "fulltest",
         "64716_image", "cell",     "60677",    "pillow/drawing", "libwmf/text.wmf",

@@ -72,7 +72,7 @@ TEST(Tga, SixteenBitPixelsAndThreeByteColourMaps) {
 }
 
 TEST(Tga, BadHeadersAndShortFiles) {
-    // A colour map longer than the file, 65535 x 65535 pixels from a few
+    // A colour map longer than the file, 65535 x 4095 pixels from a few
     // bytes (refused before any allocation), a row that starts at the end.
     ExpectRefusals(FORMAT_TGA,
                    {{"Not a TGA", {{}, Bytes(17, 0)}},
@@ -82,7 +82,7 @@ TEST(Tga, BadHeadersAndShortFiles) {
                       Header(1, 1, 1, 8, 0, 257)}},
                     {"corrupted TGA",
                      {Header(2, 1, 1, 24), Concat(Header(1, 2, 2, 8, 0, 256), Bytes(40, 7)),
-                      Concat(Header(1, 0xFFFF, 0xFFFF, 8), {1, 2, 3}),
+                      Concat(Header(1, 0xFFFF, 0x0FFF, 8), {1, 2, 3}),
                       Concat(Header(11, 4, 3, 8), {0x83, 5, 0x83, 6})}}});
     // The last row cut after its first pixel, and compressed packets that run
     // out in the last row: what is missing is black.

@@ -33,12 +33,12 @@ TEST(Wbmp, SizesUseMultiByteIntegersBothWays) {
 
 TEST(Wbmp, BadHeaders) {
     // A width cut inside; six continuation bytes; a value beyond 31 bits;
-    // 2^21 x 2^21 pixels from 3 data bytes (refused before any allocation).
+    // 2^14 x 2^14 pixels from 3 data bytes (refused before any allocation).
     ExpectRefusals(FORMAT_WBMP, {{"Not a WBMP", {{}, {0, 0, 8}, {0, 0, 0x81}}},
                                  {"Unsupported WBMP type", {{1, 0, 8, 2, 0xFF, 0}}},
                                  {"Corrupted WBMP",
                                   {Bytes{0, 0, 0, 2}, Bytes{0, 0, 2, 0},
                                    Bytes{0, 0, 0x81, 0x81, 0x81, 0x81, 0x81, 1, 1},
                                    Bytes{0, 0, 0x88, 0x80, 0x80, 0x80, 0, 1},
-                                   Bytes{0, 0, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0x7F, 1, 2, 3}}}});
+                                   Bytes{0, 0, 0x81, 0x80, 0x00, 0x81, 0x80, 0x00, 1, 2, 3}}}});
 }

@@ -129,6 +129,22 @@ bool HaveMagick() {
     return fs::exists("/usr/bin/convert");
 }
 
+bool MagickReads(const std::string& format) {
+    // A coder's line: "  WMF* WMF  r--  Windows Meta File" (the name, '*' when
+    // native, its module, then the modes: r for read).
+    const std::string cmd = "/usr/bin/convert -list format 2>/dev/null | grep -Eq '^ *" + format +
+                            "[*+]? +[A-Z0-9]+ +r'";
+    return HaveMagick() && Run(cmd) == 0;
+}
+
+bool MagickHasFont(const std::string& name) {
+    // "  Font: Times-Roman" is followed by its fields, "    glyphs: FILE" among them.
+    const std::string cmd = "f=$(/usr/bin/convert -list font 2>/dev/null | awk '$1 == \"Font:\" "
+                            "{font = $2} font == \"" +
+                            name + "\" && $1 == \"glyphs:\" {print $2; exit}') && test -f \"$f\"";
+    return HaveMagick() && Run(cmd) == 0;
+}
+
 int Run(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

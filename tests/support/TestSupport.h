@@ -41,6 +41,12 @@ std::vector<std::uint8_t> ToRgba8(const CxImage& img);
 
 // ImageMagick's convert at /usr/bin/convert, when installed.
 bool HaveMagick();
+// Whether that convert lists a reader for the format ("WMF"): some coders
+// come in packages of their own (libmagickcore-6.q16-6-extra for WMF).
+bool MagickReads(const std::string& format);
+// Whether that convert has the glyph file of a font ("Times-Roman"), which
+// its WMF reader needs to draw text (gsfonts).
+bool MagickHasFont(const std::string& name);
 struct Decoded {
     int width = 0;
     int height = 0;

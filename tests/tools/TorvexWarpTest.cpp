@@ -3,6 +3,7 @@
 // its pairs file, exit statuses and messages.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -56,6 +57,19 @@ std::vector<std::uint8_t> Pixels(const std::string& path) {
     const CxImage img(path.c_str(), FORMAT_UNKNOWN);
     EXPECT_TRUE(img.IsValid()) << path;
     return testsupport::ToRgb8(img);
+}
+
+// A 24-bit BMP file of headers only, claiming width x height pixels.
+std::string BmpHeadersClaiming(std::uint32_t width, std::uint32_t height) {
+    std::string b = "BM";
+    const auto put = [&b](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b += char(v >> (8 * i));
+    };
+    put(0, 4), put(0, 4), put(54, 4);
+    put(40, 4), put(width, 4), put(height, 4), put(1, 2), put(24, 2);
+    b.resize(54, '\0');
+    return b;
 }
 
 } // namespace
@@ -186,4 +200,66 @@ TEST(TorvexWarp, MetafileInputIsDrawnThenWarped) {
     const Result r = RunWarp(in + " " + out);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Pixels(out), Pixels(in)) << "the drawing, unchanged by the identity warp";
+}
+
+// Hostile pairs: files too long or with too many pairs are refused, so are
+// more pairs over all runs than the method's maximum; coordinates at the
+// 32-bit limits warp without fault; the pixel limit refuses a large input.
+TEST(TorvexWarp, HostilePairsAndThePixelLimit) {
+    const std::string in = InputPicture(), out = Scratch("out.bmp");
+    const std::string many = Scratch("many.txt"), longLine = Scratch("long.txt");
+    const std::string extreme = Scratch("extreme.txt"), rbfPairs = Scratch("rbf.txt");
+    {
+        std::ofstream m(many), r(rbfPairs);
+        for (int i = 0; i <= 10000; ++i)
+            m << i % 100 << ' ' << i / 100 << " 1 1\n";
+        for (int i = 0; i < 1997; ++i)
+            r << i % 40 << ' ' << i / 40 << ' ' << i % 40 << ' ' << i / 40 << '\n';
+        std::ofstream(longLine) << std::string(5000, '1') << '\n';
+        std::ofstream(extreme) << "2147483647 2147483647 -2147483648 -2147483648\n"
+                                  "-2147483648 0 0 2147483647\n5 5 2147483647 -2147483648\n";
+    }
+    const struct {
+        std::string args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {"--pairs " + many, 1, many + ":10001: more than 10000 pairs"},
+        {"--pairs " + longLine, 1, longLine + ":1: line longer than 4096"},
+        {"--method rbf --pairs " + rbfPairs, 2,
+         "too many pairs for rbf: 2001 over 1 run, counting four corner pairs a run (at most "
+         "2000)"},
+        {"--repeat 71", 2, "too many pairs for mls: 10224 over 71 runs"},
+        {"--repeat 70", 0, ""},
+        {"--method idw --pairs " + extreme, 0, ""},
+        {"--method rbf --pairs " + extreme, 0, ""},
+        {"--method mls --pairs " + extreme, 0, ""},
+        {"--max-pixels 1199", 1, "Image of 40 x 30 pixels exceeds the limit of 1199 pixels"},
+        {"--max-pixels=1200", 0, ""},
+        {"--max-pixels 0", 2, "bad pixel limit '0'"},
+        {"--max-pixels -3", 2, "bad pixel limit '-3'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Result r = RunWarp(c.args + " " + in + " " + out);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
+}
+
+// 19000 x 19000 pixels at 3 bytes a pixel is a block above the default
+// 1 GiB: a pixel limit raised above that size takes the block limit along
+// (4 bytes a pixel), so the file's own fault is what stops it.
+TEST(TorvexWarp, ARaisedPixelLimitRaisesTheBlockLimit) {
+    const std::string claim = Scratch("claim.bmp"), out = Scratch("out.bmp");
+    std::ofstream(claim, std::ios::binary) << BmpHeadersClaiming(19000, 19000);
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "Image of 19000 x 19000 pixels exceeds the limit of 268435456 pixels"},
+        {"--max-pixels 400000000", "BMP file too short for its image"},
+    };
+    for (const auto& [args, err] : cases) {
+        const Result r = RunWarp(args + " " + claim + " " + out);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(r.err, "torvex-warp: cannot read '" + claim + "': " + err + "\n");
+    }
 }
