@@ -18,11 +18,12 @@ namespace warpcli {
 
 namespace {
 
-// ".bmp, .gif, ...": the extension each writable format writes, for messages.
-std::string OutputExtensions() {
+// ".bmp, .gif, ...": the extension each writable format writes, for
+// messages; with an empty `dot`, "bmp, gif, ...".
+std::string OutputExtensions(const std::string& dot = ".") {
     std::string list;
     for (const FormatInfo& f : Formats())
-        if (f.canWrite) list += (list.empty() ? "." : ", .") + std::string(f.extensions[0]);
+        if (f.canWrite) list += (list.empty() ? "" : ", ") + dot + f.extensions[0];
     return list;
 }
 
@@ -103,7 +104,7 @@ Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOp
     } else if (IsOption(arg, "--format")) {
         if (!TakeValue(args, i, "--format", value)) return UsageError("--format needs a value");
         if (OutputFormatNamed(value) == FORMAT_UNKNOWN)
-            return UsageError("cannot write format '" + value + "' (use " + OutputExtensions() +
+            return UsageError("cannot write format '" + value + "' (use " + OutputExtensions("") +
                               ")");
         o.format = value;
     } else {
@@ -154,7 +155,7 @@ with the same method and pairs, several files at once, into DIR.
                     still warped; a summary line follows on standard error,
                     and a progress line while standard error is a terminal.
   --format FMT      the format (and extension) written with --output-dir:
-                    one of EXTENSIONS without the dot (default bmp).
+                    one of FORMATS (default bmp).
   --help            show this text.
   --version         show the program's version.
 
@@ -171,12 +172,13 @@ standard output when the radial basis system cannot be solved (that run is
 then the identity). Errors go to standard error.
 
 Exit status: 0 success, 2 usage error (bad option, pair, count, limit, too
-many pairs or output extension), 1 anything else (unreadable input or pairs
-file, malformed pairs file line, input above the pixel limit, failed warp or
-write; with --output-dir, any file failed).
+many pairs, output extension or format, outputs that would clash), 1 anything
+else (unreadable input or pairs file, malformed pairs file line, input above
+the pixel limit, failed warp or write; with --output-dir, any file failed).
 )";
     const std::pair<std::string, std::string> fields[] = {
         {"EXTENSIONS", OutputExtensions()},
+        {"FORMATS", OutputExtensions("")},
         {"MAXPAIRS", std::to_string(kMaxPairs)},
         {"RBFPAIRS", std::to_string(kMaxRbfPairs)}};
     for (const auto& [marker, value] : fields)
