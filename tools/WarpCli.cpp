@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <ostream>
 #include <sstream>
 
