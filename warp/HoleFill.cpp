@@ -38,7 +38,7 @@ CHoleFiller::CHoleFiller(const WarpRun& run)
 
 void CHoleFiller::AddRow(LONG row, std::int32_t sign) {
     const LONG W = m_run.width;
-    const BYTE* covered = m_run.mask.data() + std::size_t(row) * W;
+    const BYTE* covered = m_run.mask.get() + std::size_t(row) * W;
     const BYTE* pixels = m_bits + std::size_t(row) * m_effWidth;
     for (LONG x = 0; x < W; ++x) {
         if (!covered[x]) continue;
@@ -51,7 +51,7 @@ void CHoleFiller::AddRow(LONG row, std::int32_t sign) {
 
 void CHoleFiller::FillHolesOfRow(LONG row) {
     const LONG W = m_run.width;
-    const BYTE* covered = m_run.mask.data() + std::size_t(row) * W;
+    const BYTE* covered = m_run.mask.get() + std::size_t(row) * W;
     BYTE* pixels = m_bits + std::size_t(row) * m_effWidth;
     for (LONG cx = 2; cx <= W - 3; ++cx) {
         // Skip the covered stretch at once.

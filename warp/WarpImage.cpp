@@ -113,19 +113,21 @@ void CForwardPass::Map(std::uint64_t chunk, Slot& slot, std::vector<POINT>& mapp
 }
 
 void CForwardPass::ScatterDue() {
-    BYTE* mask = m_run.mask.data();
+    BYTE* mask = m_run.mask.get();
     for (;;) {
         if (m_scattering.exchange(true)) return;
         std::uint64_t next = m_scattered.load();
         for (Slot* slot = &m_slots[next % m_slots.size()]; slot->chunk.load() == next;
              slot = &m_slots[next % m_slots.size()]) {
-            for (std::size_t i = 0; i < slot->count; ++i) {
-                const Landing& l = slot->landings[i];
-                BYTE* p = m_bits + l.offset;
-                p[0] = l.blue;
-                p[1] = l.green;
-                p[2] = l.red;
-                mask[l.maskIndex] = 1;
+            // Held in locals: the byte stores could alias the slot's fields.
+            const Landing* l = slot->landings.data();
+            const Landing* const end = l + slot->count;
+            for (; l != end; ++l) {
+                BYTE* p = m_bits + l->offset;
+                p[0] = l->blue;
+                p[1] = l->green;
+                p[2] = l->red;
+                mask[l->maskIndex] = 1;
             }
             m_scattered.store(++next);
             m_scattered.notify_all();
