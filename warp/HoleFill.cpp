@@ -72,18 +72,33 @@ void CHoleFiller::FillHolesOfRow(LONG row) {
     const LONG W = m_run.width;
     const BYTE* covered = m_run.mask.get() + std::size_t(row) * W;
     BYTE* pixels = m_bits + std::size_t(row) * m_effWidth;
+    const ColumnSums* sums = m_sums.data();
+    // The 5x5 window around hole `at`; the window of the hole next to it
+    // differs by one column on each side.
+    ColumnSums window{0, 0, 0, 0};
+    LONG at = 0;
     for (LONG cx = 2; cx <= W - 3; ++cx) {
-        // Skip the covered stretch at once.
-        const void* hole = std::memchr(covered + cx, 0, std::size_t(W - 2 - cx));
-        if (!hole) return;
-        cx = static_cast<LONG>(static_cast<const BYTE*>(hole) - covered);
-        ColumnSums window{0, 0, 0, 0};
-        for (LONG x = cx - 2; x <= cx + 2; ++x) {
-            window.count += m_sums[x].count;
-            window.blue += m_sums[x].blue;
-            window.green += m_sums[x].green;
-            window.red += m_sums[x].red;
+        if (covered[cx]) {
+            // Skip the covered stretch at once.
+            const void* hole = std::memchr(covered + cx, 0, std::size_t(W - 2 - cx));
+            if (!hole) return;
+            cx = static_cast<LONG>(static_cast<const BYTE*>(hole) - covered);
         }
+        if (cx == at + 1) {
+            window.count += sums[cx + 2].count - sums[cx - 3].count;
+            window.blue += sums[cx + 2].blue - sums[cx - 3].blue;
+            window.green += sums[cx + 2].green - sums[cx - 3].green;
+            window.red += sums[cx + 2].red - sums[cx - 3].red;
+        } else {
+            window = ColumnSums{0, 0, 0, 0};
+            for (LONG x = cx - 2; x <= cx + 2; ++x) {
+                window.count += sums[x].count;
+                window.blue += sums[x].blue;
+                window.green += sums[x].green;
+                window.red += sums[x].red;
+            }
+        }
+        at = cx;
         if (window.count == 0) continue;
         BYTE* p = pixels + 3 * std::size_t(cx);
         p[0] = Mean(window.blue, window.count);
