@@ -74,8 +74,12 @@ void CForwardPass::Member(unsigned member) {
     std::vector<POINT> mapped(kChunkPixels);
     WarpScratch scratch;
     const std::uint64_t W = std::uint64_t(m_run.width), H = std::uint64_t(m_run.height);
-    const std::uint64_t bandBegin = CThreadTeam::PartBegin(H, member, m_members) * W;
-    const std::uint64_t bandEnd = CThreadTeam::PartBegin(H, member + 1, m_members) * W;
+    const std::uint64_t rowBegin = CThreadTeam::PartBegin(H, member, m_members);
+    const std::uint64_t rowEnd = CThreadTeam::PartBegin(H, member + 1, m_members);
+    // Only this member writes its band, so it clears the band first: the
+    // members share the clearing and the first touch of the fresh pages.
+    std::fill(m_bits + rowBegin * m_effWidth, m_bits + rowEnd * m_effWidth, BYTE{255});
+    const std::uint64_t bandBegin = rowBegin * W, bandEnd = rowEnd * W;
     const std::uint64_t slots = m_slots.size();
     for (std::uint64_t first = 0; first < m_chunks; first += slots) {
         const std::uint64_t count = std::min(slots, m_chunks - first);

@@ -42,6 +42,7 @@ std::unique_ptr<CxImage> WarpImagePlain(const CxImage& source, CWarpMethod& meth
     if (!StartWarpRun(source, method, run)) return nullptr;
     const LONG W = run.width, H = run.height;
     CxImage& output = *run.output;
+    output.Clear(255);
 
     // Forward mapping; view y and stored row r meet as r = H - 1 - y.
     for (LONG x = 0; x < W; ++x) {

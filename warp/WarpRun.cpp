@@ -9,7 +9,6 @@ bool StartWarpRun(const CxImage& source, CWarpMethod& method, WarpRun& run) {
 
     run.output = std::make_unique<CxImage>(W, H, 24, FORMAT_UNKNOWN);
     if (!run.output->IsValid()) return false;
-    run.output->Clear(255);
     // calloc leaves a fresh block untouched, so huge pages can still back it.
     const std::size_t maskSize = static_cast<std::size_t>(W) * H;
     run.mask.reset(static_cast<BYTE*>(std::calloc(maskSize, 1)));

@@ -12,12 +12,13 @@ struct FreeBlock {
 };
 
 struct WarpRun {
-    std::unique_ptr<CxImage> output;         // W x H, 24 bits, every byte 255
+    std::unique_ptr<CxImage> output;         // W x H, 24 bits, to be cleared to 255
     std::unique_ptr<BYTE[], FreeBlock> mask; // (row * W + x): 1 where a source pixel landed
     LONG width = 0, height = 0;
 };
 
-// Creates the output and the zeroed mask, appends the corner pairs (0,0),
+// Creates the output (not yet cleared, so that the run may clear it in
+// parallel) and the zeroed mask, appends the corner pairs (0,0),
 // (0,H), (W,0), (W,H) and prepares the method. Returns false, leaving the
 // method untouched, when the source holds no image or the output or the mask
 // cannot be created.
