@@ -2,8 +2,8 @@
 // size (both 32 bits) followed by its fields; sizes are multiples of 4.
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
+#include "platform/EmfRegionRecords.h"
 #include "platform/MetafileCanvas.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileRecord.h"
@@ -33,7 +33,6 @@ enum : DWORD {
     EMR_SETPOLYFILLMODE = 19,
     EMR_SETBKCOLOR = 25,
     EMR_MOVETOEX = 27,
-    EMR_INTERSECTCLIPRECT = 30,
     EMR_SCALEVIEWPORTEXTEX = 31,
     EMR_SCALEWINDOWEXTEX = 32,
     EMR_SAVEDC = 33,
@@ -55,15 +54,14 @@ enum : DWORD {
     EMR_ARCTO = 55,
     EMR_POLYDRAW = 56,
     EMR_SETARCDIRECTION = 57,
+    EMR_SETMITERLIMIT = 58,
     EMR_BEGINPATH = 59,
     EMR_ENDPATH = 60,
     EMR_CLOSEFIGURE = 61,
     EMR_FILLPATH = 62,
     EMR_STROKEANDFILLPATH = 63,
     EMR_STROKEPATH = 64,
-    EMR_SELECTCLIPPATH = 67,
     EMR_ABORTPATH = 68,
-    EMR_EXTSELECTCLIPRGN = 75,
     EMR_BITBLT = 76,
     EMR_STRETCHBLT = 77,
     EMR_SETDIBITSTODEVICE = 80,
@@ -84,7 +82,6 @@ enum : DWORD {
 
 constexpr DWORD kStockObject = 0x80000000;
 constexpr DWORD kDibRgbColors = 0;
-constexpr DWORD kPsGeometric = 0x00010000;
 constexpr int AD_CLOCKWISE = 2;
 constexpr DWORD MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4;
 constexpr BYTE PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
@@ -103,8 +100,7 @@ std::optional<MetaObject> StockObject(DWORD index) {
         obj.brush = MakeBrush(BS_NULL, 0, 0);
     } else if (index <= 8) {
         obj.kind = MetaObject::Kind::Pen;
-        obj.pen = MakePen(index == 8 ? PS_NULL : PS_SOLID, 0,
-                          index == 6 ? RGB(255, 255, 255) : RGB(0, 0, 0), true);
+        obj.pen = StockPen(index == 6 ? RGB(255, 255, 255) : RGB(0, 0, 0), index == 8);
     } else {
         return StockFontObject(index);
     }
@@ -136,9 +132,6 @@ private:
         return {double(r.I32(off)), double(r.I32(off + 4)), double(r.I32(off + 8)),
                 double(r.I32(off + 12))};
     }
-    double BoxSize(const BoxD& b) const {
-        return std::max(std::fabs(b.right - b.left), std::fabs(b.bottom - b.top));
-    }
     Xform XformAt(const RecordView& r, std::size_t off) const {
         return Xform{r.F32(off),      r.F32(off + 4),  r.F32(off + 8),
                      r.F32(off + 12), r.F32(off + 16), r.F32(off + 20)};
@@ -148,7 +141,6 @@ private:
                                bool small) const;
 
     void Record(DWORD type, const RecordView& r);
-    void ClipRegion(const RecordView& r);
     void Mapping(DWORD type, const RecordView& r);
     void Objects(DWORD type, const RecordView& r);
     void Shapes(DWORD type, const RecordView& r);
@@ -159,6 +151,7 @@ private:
     void Blits(DWORD type, const RecordView& r);
     void Dib(const RecordView& r, const DibBlit& blit, std::size_t fields);
     MetaObject* Slot(DWORD index);
+    std::optional<MetaBrush> BrushAt(DWORD index);
 
     MetafileCanvas& canvas;
     std::vector<MetaObject> objects;
@@ -196,33 +189,13 @@ void EmfPlayer::Record(DWORD type, const RecordView& r) {
     case EMR_RESTOREDC:
         canvas.Restore(r.I32(8));
         break;
-    case EMR_INTERSECTCLIPRECT:
-        canvas.IntersectClip(BoxL(r, 8));
-        break;
-    case EMR_EXTSELECTCLIPRGN:
-        ClipRegion(r);
+    case EMR_SETMITERLIMIT:
+        s.miterLimit = r.U32(8);
         break;
     default:
         Mapping(type, r);
         break;
     }
-}
-
-// Region clipping: a copied region (or none) replaces the clip, an AND
-// narrows it, both by the region's bounding box in recording-device pixels.
-void EmfPlayer::ClipRegion(const RecordView& r) {
-    const DWORD dataSize = r.U32(8), mode = r.U32(12);
-    if (mode != RGN_COPY && mode != RGN_AND) return;
-    if (mode == RGN_COPY) canvas.ResetClip();
-    if (dataSize < 32 || !r.Has(16, 32)) return;
-    const Xform& out = canvas.Transform().Output();
-    const PointD a = out.Apply({double(r.I32(32)), double(r.I32(36))});
-    const PointD b = out.Apply({double(r.I32(40)), double(r.I32(44))});
-    const auto px = [](double v) {
-        return static_cast<LONG>(std::clamp(std::round(v), -1e9, 1e9));
-    };
-    canvas.IntersectClipOutput(RECT{px(std::min(a.x, b.x)), px(std::min(a.y, b.y)),
-                                    px(std::max(a.x, b.x)), px(std::max(a.y, b.y))});
 }
 
 void EmfPlayer::Mapping(DWORD type, const RecordView& r) {
@@ -290,13 +263,16 @@ void EmfPlayer::Objects(DWORD type, const RecordView& r) {
         return;
     case EMR_CREATEPEN:
         obj.kind = MetaObject::Kind::Pen;
-        obj.pen = MakePen(r.U32(12), r.I32(16), r.U32(24) & 0xFFFFFF, false);
+        obj.pen = MakePen(r.U32(12), r.I32(16), r.U32(24) & 0xFFFFFF, PenRecord::Create);
         break;
     case EMR_EXTCREATEPEN: {
         // A pen whose brush is null draws nothing either.
         const DWORD style = r.U32(36) == BS_NULL ? PS_NULL : r.U32(28);
+        std::vector<DWORD> userStyle;
+        for (std::size_t i = 0, n = std::min<DWORD>(r.U32(48), 16); i < n; ++i)
+            userStyle.push_back(r.U32(52 + 4 * i));
         obj.kind = MetaObject::Kind::Pen;
-        obj.pen = MakePen(style, r.U32(32), r.U32(40) & 0xFFFFFF, !(style & kPsGeometric));
+        obj.pen = MakePen(style, r.U32(32), r.U32(40) & 0xFFFFFF, PenRecord::ExtCreate, userStyle);
         break;
     }
     case EMR_EXTCREATEFONTINDIRECTW:
@@ -314,7 +290,7 @@ void EmfPlayer::Objects(DWORD type, const RecordView& r) {
         packed.insert(packed.end(), bmi.begin(), bmi.end());
         packed.insert(packed.end(), bits.begin(), bits.end());
         obj = r.U32(12) == kDibRgbColors ? canvas.PatternBrush(packed)
-                                         : MetaObject{MetaObject::Kind::Other, {}, {}};
+                                         : MetaObject{MetaObject::Kind::Other, {}, {}, {}};
         break;
     }
     default:
@@ -326,46 +302,30 @@ void EmfPlayer::Objects(DWORD type, const RecordView& r) {
 
 void EmfPlayer::Shapes(DWORD type, const RecordView& r) {
     const BoxD box = BoxL(r, 8);
-    const int segments = canvas.Segments(BoxSize(box));
     switch (type) {
     case EMR_RECTANGLE:
-        canvas.Draw(RectangleFigure(box));
+        canvas.Rectangle(box);
         break;
     case EMR_ELLIPSE:
-        canvas.Draw(EllipseFigure(box, segments));
+        canvas.Ellipse(box);
         break;
     case EMR_ROUNDRECT:
-        canvas.Draw(RoundRectFigure(box, r.I32(24), r.I32(28), segments));
+        canvas.RoundRect(box, r.I32(24), r.I32(28));
         break;
     case EMR_ARC:
     case EMR_CHORD:
     case EMR_PIE:
-    case EMR_ARCTO: {
-        const ArcKind kind = type == EMR_CHORD ? ArcKind::Chord
-                             : type == EMR_PIE ? ArcKind::Pie
-                                               : ArcKind::Arc;
-        Figure f =
-            ArcFigure(kind, box, PointL(r, 24), PointL(r, 32), canvas.ArcIncreasing(), segments);
-        if (type == EMR_ARCTO)
-            canvas.LineTo(f.points);
-        else
-            canvas.Draw(f);
+        canvas.Arc(type == EMR_CHORD ? ArcKind::Chord
+                   : type == EMR_PIE ? ArcKind::Pie
+                                     : ArcKind::Arc,
+                   box, PointL(r, 24), PointL(r, 32));
         break;
-    }
-    case EMR_ANGLEARC: {
-        const PointD c = PointL(r, 8);
-        const double radius = r.U32(16), start = r.F32(20), sweep = r.F32(24);
-        if (!std::isfinite(start) || !std::isfinite(sweep) || radius > 1e9) break;
-        // Angles in degrees, counterclockwise with y upwards.
-        const double a0 = -start * std::numbers::pi / 180;
-        const double a1 = -(start + std::clamp(sweep, -360.0, 360.0)) * std::numbers::pi / 180;
-        const BoxD b{c.x - radius, c.y - radius, c.x + radius, c.y + radius};
-        const PointD from{c.x + std::cos(a0), c.y + std::sin(a0)};
-        const PointD to{c.x + std::cos(a1), c.y + std::sin(a1)};
-        Figure f = ArcFigure(ArcKind::Arc, b, from, to, sweep < 0, canvas.Segments(radius));
-        canvas.LineTo(f.points);
+    case EMR_ARCTO:
+        canvas.ArcTo(box, PointL(r, 24), PointL(r, 32));
         break;
-    }
+    case EMR_ANGLEARC:
+        canvas.AngleArc(PointL(r, 8), r.U32(16), r.F32(20), r.F32(24));
+        break;
     default:
         Polys(type, r);
         break;
@@ -482,7 +442,6 @@ void EmfPlayer::Paths(DWORD type, const RecordView& r) {
         canvas.DrawPath(type != EMR_STROKEPATH, type != EMR_FILLPATH);
         break;
     case EMR_ABORTPATH:
-    case EMR_SELECTCLIPPATH: // clip paths are not kept: the path is dropped
         canvas.AbortPath();
         break;
     default:
@@ -526,9 +485,10 @@ void EmfPlayer::Blits(DWORD type, const RecordView& r) {
         break;
     case EMR_HEADER:
         break;
-    default: // regions, palettes, comments and the rest are skipped
-        if (!PlayEmfText(canvas, type, r)) canvas.Skip(type);
-        break;
+    default: // palettes, comments and the rest are skipped
+        if (!PlayEmfRegionRecord(canvas, type, r, [this](DWORD i) { return BrushAt(i); }) &&
+            !PlayEmfText(canvas, type, r))
+            canvas.Skip(type);
         break;
     }
 }
@@ -549,6 +509,14 @@ void EmfPlayer::Dib(const RecordView& r, const DibBlit& blit, std::size_t fields
 MetaObject* EmfPlayer::Slot(DWORD index) {
     // Slot 0 stands for the metafile itself.
     return index > 0 && index < objects.size() ? &objects[index] : nullptr;
+}
+
+std::optional<MetaBrush> EmfPlayer::BrushAt(DWORD index) {
+    const std::optional<MetaObject> stock =
+        index & kStockObject ? StockObject(index & ~kStockObject) : std::nullopt;
+    const MetaObject* obj = stock ? &*stock : Slot(index);
+    if (!obj || obj->kind != MetaObject::Kind::Brush) return std::nullopt;
+    return obj->brush;
 }
 
 } // namespace

@@ -70,6 +70,8 @@ struct GdiRegion : GdiObject {
     explicit GdiRegion(Region r = {}) : GdiObject(kKind), region(std::move(r)) {}
     Region region; // device pixels for a clip region, else logical units
 };
+// The set operation of a combine mode RGN_AND .. RGN_DIFF.
+Region::Op RegionOpOf(int mode);
 
 struct GdiBitmap : GdiObject {
     static constexpr GdiKind kKind = GdiKind::Bitmap;

@@ -10,19 +10,6 @@ int RegionType(const Region& r) {
     return r.RectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
-Region::Op OpOf(int mode) {
-    switch (mode) {
-    case RGN_AND:
-        return Region::Op::And;
-    case RGN_OR:
-        return Region::Op::Or;
-    case RGN_XOR:
-        return Region::Op::Xor;
-    default:
-        return Region::Op::Diff;
-    }
-}
-
 bool IsCombineMode(int mode) {
     return mode >= RGN_AND && mode <= RGN_COPY;
 }
@@ -42,6 +29,19 @@ int ClipWithRect(HDC hdc, int left, int top, int right, int bottom, Region::Op o
 }
 
 } // namespace
+
+Region::Op RegionOpOf(int mode) {
+    switch (mode) {
+    case RGN_AND:
+        return Region::Op::And;
+    case RGN_OR:
+        return Region::Op::Or;
+    case RGN_XOR:
+        return Region::Op::Xor;
+    default:
+        return Region::Op::Diff;
+    }
+}
 
 bool IsEmptyRect(const RECT& r) {
     return r.left >= r.right || r.top >= r.bottom;
@@ -83,7 +83,8 @@ int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
     const GdiRegion* a = Find<GdiRegion>(src1);
     const GdiRegion* b = mode == RGN_COPY ? a : Find<GdiRegion>(src2);
     if (!d || !a || !b || !IsCombineMode(mode)) return RGN_ERROR;
-    d->region = mode == RGN_COPY ? a->region : Region::Combine(a->region, b->region, OpOf(mode));
+    d->region =
+        mode == RGN_COPY ? a->region : Region::Combine(a->region, b->region, RegionOpOf(mode));
     return RegionType(d->region);
 }
 
@@ -109,8 +110,9 @@ int ExtSelectClipRgn(HDC hdc, HRGN hrgn, int mode) {
         SetClip(*dc, std::nullopt);
         return SIMPLEREGION;
     }
-    SetClip(*dc, mode == RGN_COPY ? rgn->region
-                                  : Region::Combine(ClipOrRaster(*dc), rgn->region, OpOf(mode)));
+    SetClip(*dc, mode == RGN_COPY
+                     ? rgn->region
+                     : Region::Combine(ClipOrRaster(*dc), rgn->region, RegionOpOf(mode)));
     return RegionType(*dc->clip);
 }
 

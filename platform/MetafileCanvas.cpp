@@ -2,107 +2,95 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
-#include "platform/ByteOrder.h"
 #include "platform/GdiObjects.h"
+#include "platform/MetafileDevice.h"
 
 namespace {
 
 constexpr long long kMaxRecords = 1 << 20;
 constexpr std::size_t kMaxSavedStates = 1024;
-constexpr double kMaxDibPixels = 1 << 24;
 // The work of one playback, in pixels touched and edges visited: 64 times
 // the output area, within these bounds (about a second at most).
 constexpr double kMinWork = 1 << 22, kMaxWork = 1 << 28;
-constexpr int kBezierSegments = 24;
-constexpr LONG kPatternSide = 64; // pattern brushes are averaged over at most this square
+// The Bezier curves of one record flatten into at most this many points;
+// more curves get fewer segments each.
+constexpr double kMaxCurvePoints = 1 << 22;
+// Wide strokes are filled in batches of about this many points.
+constexpr std::size_t kStrokeBatch = 1 << 14;
 
-// An output point as a device pixel position, kept far inside the int range.
-POINT Pixel(PointD p) {
-    const double limit = 1e9;
-    if (std::isnan(p.x) || std::isnan(p.y)) return POINT{0, 0};
-    return POINT{static_cast<LONG>(std::lround(std::clamp(p.x, -limit, limit))),
-                 static_cast<LONG>(std::lround(std::clamp(p.y, -limit, limit)))};
-}
+using Rings = std::vector<std::vector<PointD>>;
 
-// Creates a GDI object, selects it and undoes both when it goes.
-class Selected {
-public:
-    Selected(HDC dc, HGDIOBJ obj) : dc(dc), obj(obj), previous(SelectObject(dc, obj)) {}
-    ~Selected() {
-        SelectObject(dc, previous);
-        DeleteObject(obj);
-    }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
-
-private:
-    HDC dc;
-    HGDIOBJ obj, previous;
-};
-
-HPEN NullPen() {
-    return CreatePen(PS_NULL, 1, 0);
-}
-
-HBRUSH BrushOf(const MetaBrush& b) {
-    const LOGBRUSH lb{b.style, b.color, b.hatch};
-    return CreateBrushIndirect(&lb);
-}
-
-struct DibSize {
-    double width = 0, height = 0, bitsNeeded = 0;
-};
-
-// The size a packed DIB claims, and how many bytes its bits need when they
-// are not compressed; nothing for a header that cannot be read.
-std::optional<DibSize> ClaimedSize(std::span<const BYTE> packed) {
-    if (packed.size() < 12) return std::nullopt;
-    const DWORD headerSize = GetLE32(packed.data());
-    double width, height;
-    DWORD bpp, compression = BI_RGB;
-    if (headerSize == 12) {
-        width = GetLE16(packed.data() + 4), height = GetLE16(packed.data() + 6);
-        bpp = GetLE16(packed.data() + 10);
-    } else if (headerSize >= 40 && packed.size() >= 40) {
-        width = std::fabs(static_cast<double>(static_cast<LONG>(GetLE32(packed.data() + 4))));
-        height = std::fabs(static_cast<double>(static_cast<LONG>(GetLE32(packed.data() + 8))));
-        bpp = GetLE16(packed.data() + 14);
-        compression = GetLE32(packed.data() + 16);
-    } else {
-        return std::nullopt;
-    }
-    DibSize s{width, height, 0};
-    if (compression == BI_RGB || compression == BI_BITFIELDS)
-        s.bitsNeeded = std::floor((width * bpp + 31) / 32) * 4 * height;
-    return s;
-}
-
-// The work of drawing figures: the filled rows with their edges and pixels,
-// and the stroked lengths times the pen width, within the clip rectangle.
-double DrawingCost(const std::vector<Figure>& figures, const RECT& clip, bool fill, int penWidth) {
-    const double span = std::max(0.0 + clip.right - clip.left + clip.bottom - clip.top, 0.0);
-    double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300, points = 0, lengths = 0;
-    for (const Figure& f : figures) {
-        for (std::size_t i = 0; i < f.points.size(); ++i) {
-            const PointD a = f.points[i], b = f.points[(i + 1) % f.points.size()];
-            left = std::min(left, a.x), right = std::max(right, a.x);
-            top = std::min(top, a.y), bottom = std::max(bottom, a.y);
-            lengths += std::min(std::hypot(b.x - a.x, b.y - a.y), span) + 1;
+// The box of the rings cut to the clip box.
+RECT BoxIn(const Rings& rings, const RECT& clip) {
+    double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
+    for (const std::vector<PointD>& ring : rings) {
+        for (const PointD& p : ring) {
+            left = std::min(left, p.x), right = std::max(right, p.x);
+            top = std::min(top, p.y), bottom = std::max(bottom, p.y);
         }
-        points += static_cast<double>(f.points.size());
     }
-    const double rows =
-        std::max(0.0, std::min<double>(bottom, clip.bottom) - std::max<double>(top, clip.top) + 1);
-    const double cols =
-        std::max(0.0, std::min<double>(right, clip.right) - std::max<double>(left, clip.left) + 1);
-    return (fill ? rows * (points + cols) : 0) + lengths * penWidth;
+    const auto cut = [](double v, LONG lo, LONG hi) {
+        return static_cast<LONG>(std::clamp(std::floor(v), double(lo), double(hi)));
+    };
+    return RECT{cut(left, clip.left, clip.right), cut(top, clip.top, clip.bottom),
+                cut(right + 1, clip.left, clip.right), cut(bottom + 1, clip.top, clip.bottom)};
+}
+
+// The work of thin lines: each segment's length, up to the clip box's span.
+double LineWork(const std::vector<Figure>& figures, const RECT& clip) {
+    const double span = std::max(0.0 + clip.right - clip.left + clip.bottom - clip.top, 0.0);
+    double work = 0;
+    for (const Figure& f : figures) {
+        for (std::size_t i = 0; i + 1 < f.points.size() + (f.closed ? 1 : 0); ++i) {
+            const PointD a = f.points[i], b = f.points[(i + 1) % f.points.size()];
+            work += std::min(std::hypot(b.x - a.x, b.y - a.y), span) + 1;
+        }
+    }
+    return work;
+}
+
+double Area(const std::vector<PointD>& ring) {
+    double a = 0;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const PointD p = ring[i], q = ring[(i + 1) % ring.size()];
+        a += p.x * q.y - p.y * q.x;
+    }
+    return std::fabs(a) / 2;
+}
+
+// Appends the Bezier curves from `from` through `points` (output pixels,
+// three a curve), each flattened for its size, all within kMaxCurvePoints.
+void AppendBeziers(std::vector<PointD>& out, PointD from, std::span<const PointD> points) {
+    std::vector<int> segments;
+    double total = 0;
+    for (std::size_t i = 0; i + 3 <= points.size(); i += 3) {
+        const PointD p[4] = {i ? points[i - 1] : from, points[i], points[i + 1], points[i + 2]};
+        segments.push_back(BezierSegments(p));
+        total += segments.back();
+    }
+    const double share = total > kMaxCurvePoints ? kMaxCurvePoints / total : 1;
+    for (std::size_t i = 0; i + 3 <= points.size(); i += 3) {
+        const PointD p[4] = {i ? points[i - 1] : from, points[i], points[i + 1], points[i + 2]};
+        AppendBezier(out, p, std::max(1, static_cast<int>(segments[i / 3] * share)));
+    }
 }
 
 } // namespace
 
-MetaPen MakePen(DWORD style, double width, COLORREF color, bool cosmetic) {
-    return MetaPen{(style & 0x0F) == PS_NULL, color, width, cosmetic};
+double ScanWork(const std::vector<std::vector<PointD>>& rings, const RECT& clip, double painted) {
+    double edges = 0;
+    for (const std::vector<PointD>& ring : rings) {
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            const PointD a = ring[i], b = ring[(i + 1) % ring.size()];
+            const double lo = std::max<double>(std::min(a.y, b.y), clip.top);
+            const double hi = std::min<double>(std::max(a.y, b.y), clip.bottom);
+            edges += (hi > lo ? hi - lo : 0) + 1;
+        }
+    }
+    const RECT box = BoxIn(rings, clip);
+    return edges + std::max(0, box.bottom - box.top) + painted;
 }
 
 MetaBrush MakeBrush(UINT style, COLORREF color, LONG hatch) {
@@ -115,9 +103,7 @@ MetaBrush MakeBrush(UINT style, COLORREF color, LONG hatch) {
 MetafileCanvas::MetafileCanvas(HDC hdc, const RECT& dest, const MetafileTransform& transform,
                                const DibReader& readDib, PlaybackReport* report)
     : hdc(hdc), dest(dest), readDib(readDib), report(report), state(transform, dest) {
-    const double area = (static_cast<double>(dest.right) - dest.left) *
-                        (static_cast<double>(dest.bottom) - dest.top);
-    workLimit = std::clamp(64 * area, kMinWork, kMaxWork);
+    workLimit = std::clamp(64 * AreaOf(dest), kMinWork, kMaxWork);
     ApplyClip();
 }
 
@@ -136,7 +122,7 @@ void MetafileCanvas::Skip(DWORD type) {
 }
 
 bool MetafileCanvas::Spend(double cost) {
-    if (work + cost > workLimit) {
+    if (!(work + cost <= workLimit)) {
         work = workLimit;
         return false;
     }
@@ -148,14 +134,6 @@ void MetafileCanvas::Select(const MetaObject& obj) {
     if (obj.kind == MetaObject::Kind::Pen) state.pen = obj.pen;
     if (obj.kind == MetaObject::Kind::Brush) state.brush = obj.brush;
     if (obj.kind == MetaObject::Kind::Font) state.font = obj.font;
-}
-
-MetaObject MetafileCanvas::PatternBrush(std::span<const BYTE> packed) {
-    MetaObject obj;
-    const std::optional<COLORREF> color = AverageColor(packed);
-    obj.kind = color ? MetaObject::Kind::Brush : MetaObject::Kind::Other;
-    obj.brush = MakeBrush(BS_SOLID, color.value_or(0), 0);
-    return obj;
 }
 
 void MetafileCanvas::Save() {
@@ -171,34 +149,6 @@ void MetafileCanvas::Restore(long n) {
     ApplyClip();
 }
 
-void MetafileCanvas::ApplyClip() {
-    HRGN rgn = CreateRectRgnIndirect(&state.clip);
-    SelectClipRgn(hdc, rgn);
-    DeleteObject(rgn);
-}
-
-void MetafileCanvas::IntersectClip(const BoxD& logical) {
-    const Figure corners = RectangleFigure(logical);
-    const std::vector<PointD> out = ToOutput(corners.points);
-    RECT box{Pixel(out[0]).x, Pixel(out[0]).y, Pixel(out[0]).x, Pixel(out[0]).y};
-    for (const PointD& p : out) {
-        const POINT q = Pixel(p);
-        box = RECT{std::min(box.left, q.x), std::min(box.top, q.y), std::max(box.right, q.x),
-                   std::max(box.bottom, q.y)};
-    }
-    IntersectClipOutput(box);
-}
-
-void MetafileCanvas::IntersectClipOutput(const RECT& output) {
-    state.clip = IntersectRects(state.clip, output);
-    ApplyClip();
-}
-
-void MetafileCanvas::ResetClip() {
-    state.clip = dest;
-    ApplyClip();
-}
-
 std::vector<PointD> MetafileCanvas::ToOutput(std::span<const PointD> logical) const {
     const Xform t = state.transform.Total();
     std::vector<PointD> out;
@@ -206,21 +156,6 @@ std::vector<PointD> MetafileCanvas::ToOutput(std::span<const PointD> logical) co
     for (const PointD& p : logical)
         out.push_back(t.Apply(p));
     return out;
-}
-
-int MetafileCanvas::Segments(double logical) const {
-    return CurveSegments(std::fabs(logical) * state.transform.ScaleX());
-}
-
-bool MetafileCanvas::ArcIncreasing() const {
-    return state.clockwise != (state.transform.Total().Determinant() < 0);
-}
-
-int MetafileCanvas::PenWidth() const {
-    if (state.pen.cosmetic) return 1;
-    const double w = std::round(std::fabs(state.pen.width) * state.transform.ScaleX());
-    const double cap = std::max(dest.right - dest.left, dest.bottom - dest.top);
-    return w > 1 ? static_cast<int>(std::min(w, std::max(cap, 1.0))) : 1; // NaN too
 }
 
 void MetafileCanvas::MoveTo(PointD p) {
@@ -234,44 +169,111 @@ void MetafileCanvas::LineTo(std::span<const PointD> points, bool bezier) {
     // Bezier curves take three points each; an incomplete last one is dropped.
     const std::size_t used = bezier ? points.size() - points.size() % 3 : points.size();
     if (used == 0) return;
-    std::vector<PointD> logical{state.position};
+    std::vector<PointD> line = ToOutput(std::span(&state.position, 1));
+    const std::vector<PointD> out = ToOutput(points.first(used));
     if (bezier)
-        AppendBeziers(logical, state.position, points.first(used), kBezierSegments);
+        AppendBeziers(line, line.front(), out);
     else
-        logical.insert(logical.end(), points.begin(), points.end());
-    state.position = points[used - 1];
-    const std::vector<PointD> out = ToOutput(logical);
+        line.insert(line.end(), out.begin(), out.end());
+    LineThrough(std::move(line), points[used - 1]);
+}
+
+void MetafileCanvas::LineThrough(std::vector<PointD> line, PointD end) {
+    state.position = end;
     if (!recording) {
-        Render({Figure{out, false}}, false, true);
+        Render({Figure{std::move(line), false}}, false, true);
         return;
     }
-    if (!figureOpen) path.push_back(Figure{{out.front()}, false});
+    if (!figureOpen) path.push_back(Figure{{line.front()}, false});
     figureOpen = true;
-    path.back().points.insert(path.back().points.end(), out.begin() + 1, out.end());
+    path.back().points.insert(path.back().points.end(), line.begin() + 1, line.end());
 }
 
-void MetafileCanvas::Draw(const Figure& figure) {
-    if (recording) {
-        AddToPath(figure);
+void MetafileCanvas::Draw(const Figure& logical) {
+    Shape(Figure{ToOutput(logical.points), logical.closed});
+}
+
+void MetafileCanvas::DrawPolygons(const std::vector<Figure>& logical) {
+    std::vector<Figure> out;
+    for (const Figure& f : logical)
+        out.push_back(Figure{ToOutput(f.points), true});
+    if (!recording) {
+        Render(out, true, true);
         return;
     }
-    Render({Figure{ToOutput(figure.points), figure.closed}}, figure.closed, true);
+    for (Figure& f : out)
+        Shape(std::move(f));
 }
 
-void MetafileCanvas::DrawPolygons(const std::vector<Figure>& figures) {
-    std::vector<Figure> out;
-    for (const Figure& f : figures) {
-        if (recording)
-            AddToPath(f);
-        else
-            out.push_back(Figure{ToOutput(f.points), true});
+void MetafileCanvas::Shape(Figure output) {
+    if (!recording) {
+        Render({output}, output.closed, true);
+        return;
     }
-    if (!recording) Render(out, true, true);
+    path.push_back(std::move(output));
+    figureOpen = false;
 }
 
-void MetafileCanvas::AddToPath(const Figure& figure) {
-    path.push_back(Figure{ToOutput(figure.points), figure.closed});
-    figureOpen = false;
+BoxD MetafileCanvas::FrameBox(const BoxD& box) const {
+    const double scale = state.transform.ScaleX();
+    if (!state.pen.insideFrame || state.pen.null ||
+        ShapeOf(state.pen, scale, state.miterLimit, 1e9).width <= 1)
+        return box;
+    const double half = std::fabs(state.pen.width) / 2;
+    const double cx = (box.left + box.right) / 2, cy = (box.top + box.bottom) / 2;
+    const double hw = std::max(std::fabs(box.right - box.left) / 2 - half, 0.0);
+    const double hh = std::max(std::fabs(box.bottom - box.top) / 2 - half, 0.0);
+    return BoxD{cx - hw, cy - hh, cx + hw, cy + hh};
+}
+
+void MetafileCanvas::Rectangle(const BoxD& box) {
+    Shape(RectangleFigure(FrameBox(box), state.transform.Total()));
+}
+
+void MetafileCanvas::Ellipse(const BoxD& box) {
+    Shape(EllipseFigure(FrameBox(box), state.transform.Total()));
+}
+
+void MetafileCanvas::RoundRect(const BoxD& box, double cornerWidth, double cornerHeight) {
+    Shape(RoundRectFigure(FrameBox(box), cornerWidth, cornerHeight, state.transform.Total()));
+}
+
+// Arcs run with increasing angle in logical units unless the arc direction
+// or a mirroring mapping turns them round.
+void MetafileCanvas::Arc(ArcKind kind, const BoxD& box, PointD start, PointD end) {
+    const bool increasing = state.clockwise != (state.transform.Total().Determinant() < 0);
+    Shape(ArcFigure(kind, kind == ArcKind::Arc ? box : FrameBox(box), start, end, increasing,
+                    state.transform.Total()));
+}
+
+void MetafileCanvas::ArcTo(const BoxD& box, PointD start, PointD end) {
+    const bool increasing = state.clockwise != (state.transform.Total().Determinant() < 0);
+    const Figure arc =
+        ArcFigure(ArcKind::Arc, box, start, end, increasing, state.transform.Total());
+    std::vector<PointD> line = ToOutput(std::span(&state.position, 1));
+    line.insert(line.end(), arc.points.begin(), arc.points.end());
+    LineThrough(std::move(line), PointOnEllipse(box, end));
+}
+
+void MetafileCanvas::AngleArc(PointD centre, double radius, double startDegrees,
+                              double sweepDegrees) {
+    if (!std::isfinite(startDegrees) || !std::isfinite(sweepDegrees) || !(radius <= 1e9)) return;
+    // Counterclockwise on the page is decreasing angle with y downwards.
+    const double sweep = std::clamp(sweepDegrees, -360.0, 360.0);
+    const double a0 = -startDegrees * std::numbers::pi / 180;
+    const double a1 = -(startDegrees + sweep) * std::numbers::pi / 180;
+    const PointD from{centre.x + radius * std::cos(a0), centre.y + radius * std::sin(a0)};
+    const PointD to{centre.x + radius * std::cos(a1), centre.y + radius * std::sin(a1)};
+    std::vector<PointD> line = ToOutput(std::span(&state.position, 1));
+    if (sweep != 0) {
+        const BoxD box{centre.x - radius, centre.y - radius, centre.x + radius, centre.y + radius};
+        const Figure arc =
+            ArcFigure(ArcKind::Arc, box, from, to, sweep < 0, state.transform.Total());
+        line.insert(line.end(), arc.points.begin(), arc.points.end());
+    } else {
+        line.push_back(state.transform.ToOutput(from));
+    }
+    LineThrough(std::move(line), to);
 }
 
 void MetafileCanvas::BeginPath() {
@@ -294,120 +296,119 @@ void MetafileCanvas::CloseFigure() {
 
 void MetafileCanvas::DrawPath(bool fill, bool stroke) {
     Render(path, fill, stroke);
-    path.clear();
-    recording = false;
-    figureOpen = false;
+    AbortPath();
 }
 
 void MetafileCanvas::Render(const std::vector<Figure>& figures, bool fill, bool stroke) {
-    fill = fill && state.brush.style != BS_NULL;
-    stroke = stroke && !state.pen.null;
-    if (!fill && !stroke) return;
-    if (!Spend(DrawingCost(figures, state.clip, fill, stroke ? PenWidth() : 0))) return;
+    if (fill && state.brush.style != BS_NULL) Fill(figures);
+    if (stroke && !state.pen.null) Stroke(figures);
+}
 
+void MetafileCanvas::Fill(const std::vector<Figure>& figures) {
     std::vector<POINT> pts;
     std::vector<int> counts;
+    Rings rings;
     for (const Figure& f : figures) {
         if (f.points.empty()) continue;
         const std::size_t first = pts.size();
-        for (const PointD& p : f.points)
+        rings.emplace_back();
+        for (const PointD& p : f.points) {
             pts.push_back(Pixel(p));
+            rings.back().push_back(PointD{double(pts.back().x), double(pts.back().y)});
+        }
         if (f.points.size() == 1) pts.push_back(pts.back());
         counts.push_back(static_cast<int>(pts.size() - first));
     }
     if (counts.empty()) return;
-    if (fill) {
-        const Selected brush(hdc, BrushOf(state.brush)), pen(hdc, NullPen());
-        SetPolyFillMode(hdc, state.fillMode);
-        SetBkMode(hdc, state.bkMode);
-        SetBkColor(hdc, state.bkColor);
-        PolyPolygon(hdc, pts.data(), counts.data(), static_cast<int>(counts.size()));
-    }
-    if (stroke) {
-        const Selected pen(hdc, CreatePen(PS_SOLID, PenWidth(), state.pen.color));
-        std::size_t first = 0;
-        std::size_t figure = 0;
-        for (const Figure& f : figures) {
-            if (f.points.empty()) continue;
-            std::vector<POINT> line(pts.begin() + first, pts.begin() + first + counts[figure]);
-            if (f.closed) line.push_back(line.front());
-            Polyline(hdc, line.data(), static_cast<int>(line.size()));
-            first += counts[figure++];
-        }
-    }
-}
-
-bool MetafileCanvas::DecodeDib(std::span<const BYTE> packed, std::vector<BYTE>& dib) {
-    const std::optional<DibSize> size = ClaimedSize(packed);
-    if (!size || size->width * size->height > kMaxDibPixels ||
-        size->bitsNeeded > static_cast<double>(packed.size()) || !Spend(size->width * size->height))
-        return false;
-    if (!readDib || !readDib(packed, dib) || dib.size() < kInfoHeaderSize) return false;
-    const BITMAPINFOHEADER h = LoadInfoHeader(dib.data());
-    const double stride = std::floor((static_cast<double>(h.biWidth) * h.biBitCount + 31) / 32) * 4;
-    return h.biSize == kInfoHeaderSize && h.biWidth > 0 && h.biHeight > 0 &&
-           kInfoHeaderSize + 4.0 * h.biClrUsed + stride * h.biHeight <= dib.size();
-}
-
-void MetafileCanvas::StretchDib(const DibBlit& blit, std::span<const BYTE> packed) {
-    std::vector<BYTE> dib;
-    if (!DecodeDib(packed, dib)) return;
-    const BITMAPINFOHEADER h = LoadInfoHeader(dib.data());
-    const POINT a = Pixel(state.transform.ToOutput({blit.x, blit.y}));
-    const POINT b = Pixel(state.transform.ToOutput({blit.x + blit.width, blit.y + blit.height}));
-    const double area = std::fabs((0.0 + b.x - a.x) * (0.0 + b.y - a.y));
-    const RECT& clip = state.clip;
-    const double clipArea =
-        std::max(0.0, (0.0 + clip.right - clip.left) * (clip.bottom - clip.top));
-    if (!Spend(std::min(area, clipArea))) return;
-    const LONG ySrc = blit.srcFromTop ? h.biHeight - blit.ySrc - blit.srcHeight : blit.ySrc;
-    StretchDIBits(hdc, a.x, a.y, b.x - a.x, b.y - a.y, blit.xSrc, ySrc, blit.srcWidth,
-                  blit.srcHeight, dib.data() + kInfoHeaderSize + 4 * h.biClrUsed,
-                  reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS, blit.rop);
-}
-
-void MetafileCanvas::PatBlt(double x, double y, double width, double height, DWORD rop) {
-    const POINT a = Pixel(state.transform.ToOutput({x, y}));
-    const POINT b = Pixel(state.transform.ToOutput({x + width, y + height}));
-    const RECT r = IntersectRects(
-        RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)},
-        state.clip);
-    if (!Spend((0.0 + r.right - r.left) * (r.bottom - r.top))) return;
-    const Selected brush(hdc, BrushOf(state.brush));
+    const RECT clip = state.clip->Bounds();
+    if (!Spend(ScanWork(rings, clip, AreaOf(BoxIn(rings, clip))))) return;
+    const Selected brush(hdc, BrushOf(state.brush)), pen(hdc, CreatePen(PS_NULL, 1, 0));
+    SetPolyFillMode(hdc, state.fillMode);
     SetBkMode(hdc, state.bkMode);
     SetBkColor(hdc, state.bkColor);
-    ::PatBlt(hdc, a.x, a.y, b.x - a.x, b.y - a.y, rop);
+    PolyPolygon(hdc, pts.data(), counts.data(), static_cast<int>(counts.size()));
 }
 
-// The pattern is stretched onto a small 24-bit DIB section, whose pixels
-// are then averaged.
-std::optional<COLORREF> MetafileCanvas::AverageColor(std::span<const BYTE> packed) {
-    std::vector<BYTE> dib;
-    if (!DecodeDib(packed, dib)) return std::nullopt;
-    const BITMAPINFOHEADER h = LoadInfoHeader(dib.data());
-    const LONG w = std::min(h.biWidth, kPatternSide), ht = std::min(h.biHeight, kPatternSide);
-    BITMAPINFO bmi{};
-    bmi.bmiHeader = BITMAPINFOHEADER{40, w, ht, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(mem, section);
-    StretchDIBits(mem, 0, 0, w, ht, 0, 0, h.biWidth, h.biHeight,
-                  dib.data() + kInfoHeaderSize + 4 * h.biClrUsed,
-                  reinterpret_cast<const BITMAPINFO*>(dib.data()), DIB_RGB_COLORS, SRCCOPY);
-    double sum[3] = {0, 0, 0};
-    const std::size_t stride = ((static_cast<std::size_t>(w) * 3 + 3) / 4) * 4;
-    for (LONG y = 0; bits && y < ht; ++y) {
-        const BYTE* row = static_cast<const BYTE*>(bits) + y * stride;
-        for (LONG x = 0; x < w; ++x) {
-            for (int c = 0; c < 3; ++c)
-                sum[c] += row[3 * x + c];
+void MetafileCanvas::Stroke(const std::vector<Figure>& figures) {
+    // Wider than twice the output's half perimeter, a pen covers all of it
+    // wherever it runs: hostile widths stop there.
+    const double maxWidth = 2.0 * ((0.0 + dest.right - dest.left) + (0.0 + dest.bottom - dest.top));
+    const PenShape pen = ShapeOf(state.pen, state.transform.ScaleX(), state.miterLimit, maxWidth);
+    if (!Spend(LineWork(figures, state.clip->Bounds()))) return;
+    if (pen.width > 1)
+        StrokeWide(figures, pen);
+    else
+        StrokeThin(figures, pen);
+}
+
+void MetafileCanvas::StrokeThin(const std::vector<Figure>& figures, const PenShape& pen) {
+    const Selected gdiPen(hdc, CreatePen(PS_SOLID, 1, state.pen.color));
+    const RECT c = state.clip->Bounds();
+    const BoxD window{c.left - 2.0, c.top - 2.0, c.right + 2.0, c.bottom + 2.0};
+    std::vector<POINT> line;
+    const auto draw = [&](std::span<const PointD> pts) {
+        line.clear();
+        for (const PointD& p : pts)
+            line.push_back(Pixel(p));
+        Polyline(hdc, line.data(), static_cast<int>(line.size()));
+    };
+    for (const Figure& f : figures) {
+        std::vector<PointD> pts;
+        for (const PointD& p : f.points)
+            pts.push_back(PointD{double(Pixel(p).x), double(Pixel(p).y)});
+        if (pts.size() < 2) continue;
+        if (!pen.dashes.empty()) {
+            DashPolyline(pts, f.closed, pen.dashes, window,
+                         [&](std::vector<PointD>&& part) { draw(part); });
+            continue;
         }
+        if (f.closed) pts.push_back(pts.front());
+        draw(pts);
     }
-    SelectObject(mem, previous);
-    DeleteDC(mem);
-    DeleteObject(section);
-    const double n = static_cast<double>(w) * ht;
-    return RGB(static_cast<BYTE>(sum[2] / n), static_cast<BYTE>(sum[1] / n),
-               static_cast<BYTE>(sum[0] / n));
+}
+
+// The stroke's pieces are filled in batches under the winding rule: one
+// colour painted twice where batches meet looks the same.
+void MetafileCanvas::StrokeWide(const std::vector<Figure>& figures, const PenShape& pen) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc) return;
+    const GdiBrush ink(BS_SOLID, ColorRefToRgb(state.pen.color), 0);
+    const RECT c = state.clip->Bounds();
+    const double margin = pen.width + 2.0;
+    const BoxD window{c.left - margin, c.top - margin, c.right + margin, c.bottom + margin};
+    Rings batch;
+    std::size_t points = 0;
+    bool stopped = false;
+    const auto flush = [&] {
+        double painted = 0;
+        for (const std::vector<PointD>& ring : batch)
+            painted += Area(ring);
+        const double work = ScanWork(batch, c, std::min(painted, AreaOf(BoxIn(batch, c))));
+        if (!batch.empty() && !stopped && Spend(work))
+            FillPolygons(*dc, batch, WINDING, ink);
+        else if (!batch.empty())
+            stopped = true;
+        batch.clear();
+        points = 0;
+    };
+    const PolylineSink piece = [&](std::vector<PointD>&& ring) {
+        points += ring.size();
+        batch.push_back(std::move(ring));
+        if (points >= kStrokeBatch) flush();
+    };
+    const PolylineSink dash = [&](std::vector<PointD>&& part) {
+        StrokePieces(part, false, pen.stroke, piece);
+    };
+    for (const Figure& f : figures) {
+        // Lines run through pixel centres, as thin ones do.
+        std::vector<PointD> pts;
+        for (const PointD& p : f.points)
+            pts.push_back(PointD{Pixel(p).x + 0.5, Pixel(p).y + 0.5});
+        if (pen.dashes.empty())
+            StrokePieces(pts, f.closed, pen.stroke, piece);
+        else
+            DashPolyline(pts, f.closed, pen.dashes, window, dash);
+        if (stopped) break;
+    }
+    flush();
 }

@@ -1,25 +1,21 @@
 // The drawing side of the metafile player, shared by the WMF and EMF record
 // readers: the device state the records change (with its save/restore
-// stack), the current path, rectangular clipping, and the drawing of
-// figures, DIBs and text on the device context, in output pixels, within a
+// stack), the current path, the clip region, and the drawing of figures,
+// regions, DIBs and text on the device context, in output pixels, within a
 // cap on the total work.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "platform/GdiText.h"
+#include "platform/MetafilePen.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileShapes.h"
 #include "platform/MetafileTransform.h"
-
-struct MetaPen {
-    bool null = false;
-    COLORREF color = RGB(0, 0, 0);
-    double width = 0;      // logical units; 0 draws one pixel wide
-    bool cosmetic = false; // always one pixel wide
-};
+#include "platform/Region.h"
 
 struct MetaBrush {
     UINT style = BS_SOLID; // BS_SOLID, BS_NULL or BS_HATCHED
@@ -27,24 +23,25 @@ struct MetaBrush {
     LONG hatch = 0;
 };
 
-// One entry of a metafile's object table; a font in logical units.
-// Palettes and regions are kept as `Other` so that they occupy their slot.
+// One entry of a metafile's object table. A region (WMF) keeps its
+// rectangles in logical units, a font is in logical units; palettes are kept
+// as `Other` so that they occupy their slot.
 struct MetaObject {
-    enum class Kind { Empty, Pen, Brush, Font, Other };
+    enum class Kind { Empty, Pen, Brush, Region, Font, Other };
     Kind kind = Kind::Empty;
     MetaPen pen;
     MetaBrush brush;
+    std::vector<RECT> rects;
     LOGFONTW font{};
 };
 
-// A pen of a record's style (PS_NULL draws nothing; dashed styles are drawn
-// solid) and a brush of a record's style (hatches outside the known six,
-// and pattern styles without their pattern, paint solid).
-MetaPen MakePen(DWORD style, double width, COLORREF color, bool cosmetic);
+// A brush of a record's style (hatches outside the known six, and pattern
+// styles without their pattern, paint solid).
 MetaBrush MakeBrush(UINT style, COLORREF color, LONG hatch);
 
 struct MetaState {
-    MetaState(const MetafileTransform& t, const RECT& c) : transform(t), clip(c) {}
+    MetaState(const MetafileTransform& t, const RECT& output)
+        : transform(t), clip(std::make_shared<const Region>(output)), meta(clip) {}
 
     MetafileTransform transform;
     MetaPen pen;
@@ -53,9 +50,13 @@ struct MetaState {
     int bkMode = OPAQUE;
     COLORREF bkColor = RGB(255, 255, 255);
     bool clockwise = false; // arc direction
-    PointD position{0, 0};  // the current position, logical units
-    RECT clip;              // output pixels
-    LOGFONTW font{};        // the device's default font until one is selected
+    double miterLimit = 10;
+    PointD position{0, 0}; // the current position, logical units
+    // The clip region as drawing sees it, and the meta region that bounds
+    // it (the output rectangle until SetMetaRgn), in output pixels; shared
+    // between saved states.
+    std::shared_ptr<const Region> clip, meta;
+    LOGFONTW font{}; // the device's default font until one is selected
     COLORREF textColor = RGB(0, 0, 0);
     UINT textAlign = TA_NOUPDATECP | TA_LEFT | TA_TOP;
     double charExtra = 0; // logical units added to each advance
@@ -129,10 +130,28 @@ public:
     void Save();
     void Restore(long n);
 
-    // Rectangular clipping: logical rectangles, or output pixels.
-    void IntersectClip(const BoxD& logical);
-    void IntersectClipOutput(const RECT& output);
+    // Clipping (MetafileClip.cpp). The clip region starts as the output
+    // rectangle and always lies within the meta region; RGN_COPY with no
+    // region goes back to the meta region, and SetMetaRegion makes the clip
+    // region the meta region.
+    void ClipRect(const BoxD& logical, bool exclude);
+    void ClipRegion(const Region& output, int mode); // RGN_AND .. RGN_COPY
     void ResetClip();
+    void SetMetaRegion();
+    void OffsetClip(PointD logical);
+    // The current path, filled under the fill mode, combined into the clip;
+    // the path is used up.
+    void ClipPath(int mode);
+    // Rectangles mapped onto output pixels by `map` (device pixels or
+    // logical units to output), cut to the output rectangle.
+    Region OutputRegion(std::span<const RECT> rects, const Xform& map);
+    // Region painting in output pixels: with a brush, a frame `width` x
+    // `height` units thick inside its edges (units that `map` takes to
+    // output pixels), inverted.
+    void FillRegion(const Region& output, const MetaBrush& brush);
+    void FrameRegion(const Region& output, const MetaBrush& brush, double width, double height,
+                     const Xform& map);
+    void InvertRegion(const Region& output);
 
     // Drawing in logical units. Within a path bracket the figures join the
     // path instead of being drawn.
@@ -140,14 +159,22 @@ public:
     // Lines (and with `bezier`, Bezier curves) from the current position
     // through the points; the current position moves to the last one.
     void LineTo(std::span<const PointD> points, bool bezier = false);
-    // A figure drawn on its own: filled when closed, then outlined.
-    void Draw(const Figure& figure);
+    // A polygon or polyline on its own: filled when closed, then outlined.
+    void Draw(const Figure& logical);
     // Polygons filled together as one shape, then each outlined.
-    void DrawPolygons(const std::vector<Figure>& figures);
-    // The number of curve segments for a radius of `logical` units.
-    int Segments(double logical) const;
-    // Whether arcs run with increasing angle in logical units.
-    bool ArcIncreasing() const;
+    void DrawPolygons(const std::vector<Figure>& logical);
+    // Shapes in their bounding boxes (with an inside-frame pen, the outline
+    // stays within the box).
+    void Rectangle(const BoxD& box);
+    void Ellipse(const BoxD& box);
+    void RoundRect(const BoxD& box, double cornerWidth, double cornerHeight);
+    void Arc(ArcKind kind, const BoxD& box, PointD start, PointD end);
+    // A line from the current position to the arc's start, the arc, and the
+    // current position at its end.
+    void ArcTo(const BoxD& box, PointD start, PointD end);
+    // The same for the arc of a circle from `startDegrees` over
+    // `sweepDegrees`, counterclockwise as seen for positive angles.
+    void AngleArc(PointD centre, double radius, double startDegrees, double sweepDegrees);
 
     // Paths.
     void BeginPath();
@@ -160,20 +187,33 @@ public:
     // Text in the current font, colours, alignment and background.
     void Text(const MetaText& text);
 
-    // Blits: a packed DIB, or the brush (PATCOPY), black or white.
+    // Blits (MetafileBlit.cpp): a packed DIB, or the brush (PATCOPY), black
+    // or white.
     void StretchDib(const DibBlit& blit, std::span<const BYTE> packed);
     void PatBlt(double x, double y, double width, double height, DWORD rop);
 
 private:
     std::optional<COLORREF> AverageColor(std::span<const BYTE> packed);
     std::vector<PointD> ToOutput(std::span<const PointD> logical) const;
+    // The box drawn for a shape: shrunk by half the pen's width for an
+    // inside-frame pen.
+    BoxD FrameBox(const BoxD& box) const;
+    // A shape's outline in output pixels: into the path, or drawn.
+    void Shape(Figure output);
+    // Output points from the current position on, drawn or added to the
+    // open path figure; the current position moves to `end` (logical).
+    void LineThrough(std::vector<PointD> line, PointD end);
     // Draws figures in output pixels: `fill` fills them together (open ones
     // closed), `stroke` outlines each with the pen.
     void Render(const std::vector<Figure>& figures, bool fill, bool stroke);
-    void AddToPath(const Figure& figure);
+    void Fill(const std::vector<Figure>& figures);
+    void Stroke(const std::vector<Figure>& figures);
+    void StrokeThin(const std::vector<Figure>& figures, const PenShape& pen);
+    void StrokeWide(const std::vector<Figure>& figures, const PenShape& pen);
     bool Spend(double cost);
-    int PenWidth() const;
     bool DecodeDib(std::span<const BYTE> packed, std::vector<BYTE>& dib);
+    // Replaces the clip region and hands it to the device context.
+    void ReplaceClip(Region clip);
     void ApplyClip();
 
     HDC hdc;
@@ -183,7 +223,7 @@ private:
     PlaybackReport* report;
     MetaState state;
     std::vector<MetaState> saved;
-    std::vector<Figure> path;
+    std::vector<Figure> path; // output pixels
     bool recording = false;
     bool figureOpen = false; // the last path figure takes further lines
     long long records = 0;

@@ -126,7 +126,8 @@ void MetafileCanvas::Text(const MetaText& t) {
     if (pairs && !dx.empty()) options |= ETO_PDY;
     std::optional<RECT> rect;
     if (t.rect && (options & (ETO_OPAQUE | ETO_CLIPPED))) {
-        const std::vector<PointD> corners = ToOutput(RectangleFigure(*t.rect).points);
+        const std::vector<PointD> corners =
+            RectangleFigure(*t.rect, state.transform.Total()).points;
         RECT r{DevicePoint(corners[0]).x, DevicePoint(corners[0]).y, DevicePoint(corners[0]).x,
                DevicePoint(corners[0]).y};
         for (const PointD& c : corners) {
@@ -139,8 +140,9 @@ void MetafileCanvas::Text(const MetaText& t) {
 
     // The work: rendering each character's glyph (wherever it lands, since
     // glyphs are measured too) and the opaque rectangle within the clip.
-    const double clipArea = std::max(0.0, (0.0 + state.clip.right - state.clip.left) *
-                                              (0.0 + state.clip.bottom - state.clip.top));
+    const RECT clipBox = state.clip->Bounds();
+    const double clipArea =
+        std::max(0.0, (0.0 + clipBox.right - clipBox.left) * (0.0 + clipBox.bottom - clipBox.top));
     const double cell = std::clamp(std::max(std::fabs(double(lf.lfHeight)), double(lf.lfWidth)),
                                    16.0, kMaxGlyphPixels);
     double cost = static_cast<double>(t.text.size()) * (1 + 2 * cell * cell);

@@ -7,6 +7,7 @@
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileRecord.h"
 #include "platform/MetafileText.h"
+#include "platform/WmfRegionRecords.h"
 
 namespace {
 
@@ -19,7 +20,6 @@ enum : WORD {
     META_SETBKMODE = 0x0102,
     META_SETPOLYFILLMODE = 0x0106,
     META_RESTOREDC = 0x0127,
-    META_SELECTCLIPREGION = 0x012C,
     META_SELECTOBJECT = 0x012D,
     META_DIBCREATEPATTERNBRUSH = 0x0142,
     META_DELETEOBJECT = 0x01F0,
@@ -37,7 +37,6 @@ enum : WORD {
     META_POLYGON = 0x0324,
     META_POLYLINE = 0x0325,
     META_SCALEWINDOWEXT = 0x0410,
-    META_INTERSECTCLIPRECT = 0x0416,
     META_ELLIPSE = 0x0418,
     META_RECTANGLE = 0x041B,
     META_POLYPOLYGON = 0x0538,
@@ -127,12 +126,6 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
         canvas.LineTo(std::span(&p, 1));
         break;
     }
-    case META_INTERSECTCLIPRECT:
-        canvas.IntersectClip(Box(r, 0));
-        break;
-    case META_SELECTCLIPREGION: // regions are not kept: back to no clipping
-        canvas.ResetClip();
-        break;
     case META_SELECTOBJECT:
         if (const MetaObject* obj = Object(r)) canvas.Select(*obj);
         break;
@@ -140,25 +133,29 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
         if (MetaObject* obj = Object(r)) *obj = MetaObject{};
         break;
     case META_CREATEPENINDIRECT:
-        Create(MetaObject{
-            MetaObject::Kind::Pen, MakePen(r.U16(6), P(r, 1), r.U32(12) & 0xFFFFFF, false), {}});
+        Create(MetaObject{MetaObject::Kind::Pen,
+                          MakePen(r.U16(6), P(r, 1), r.U32(12) & 0xFFFFFF, PenRecord::Create),
+                          {},
+                          {}});
         break;
     case META_CREATEBRUSHINDIRECT:
         Create(MetaObject{
-            MetaObject::Kind::Brush, {}, MakeBrush(r.U16(6), r.U32(8) & 0xFFFFFF, r.I16(12))});
+            MetaObject::Kind::Brush, {}, MakeBrush(r.U16(6), r.U32(8) & 0xFFFFFF, r.I16(12)), {}});
         break;
     case META_DIBCREATEPATTERNBRUSH: // BS_PATTERN carries an old bitmap, not a DIB
         Create(r.U16(6) != kBsPattern && r.U16(8) == kDibRgbColors
                    ? canvas.PatternBrush(r.Tail(10))
-                   : MetaObject{MetaObject::Kind::Other, {}, {}});
+                   : MetaObject{MetaObject::Kind::Other, {}, {}, {}});
+        break;
+    case META_CREATEREGION:
+        Create(WmfRegionObject(r));
         break;
     case META_CREATEFONTINDIRECT:
         Create(WmfFontObject(r));
         break;
     case META_CREATEPALETTE:
     case META_CREATEPATTERNBRUSH:
-    case META_CREATEREGION:
-        Create(MetaObject{MetaObject::Kind::Other, {}, {}});
+        Create(MetaObject{MetaObject::Kind::Other, {}, {}, {}});
         break;
     default:
         Shape(function, r);
@@ -169,31 +166,22 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
 void WmfPlayer::Shape(WORD function, const RecordView& r) {
     switch (function) {
     case META_RECTANGLE:
-        canvas.Draw(RectangleFigure(Box(r, 0)));
+        canvas.Rectangle(Box(r, 0));
         break;
-    case META_ELLIPSE: {
-        const BoxD b = Box(r, 0);
-        canvas.Draw(
-            EllipseFigure(b, canvas.Segments(std::max(b.right - b.left, b.bottom - b.top))));
+    case META_ELLIPSE:
+        canvas.Ellipse(Box(r, 0));
         break;
-    }
-    case META_ROUNDRECT: {
-        const BoxD b = Box(r, 2);
-        canvas.Draw(
-            RoundRectFigure(b, P(r, 1), P(r, 0), canvas.Segments(std::max(P(r, 1), P(r, 0)))));
+    case META_ROUNDRECT:
+        canvas.RoundRect(Box(r, 2), P(r, 1), P(r, 0));
         break;
-    }
     case META_ARC:
     case META_PIE:
-    case META_CHORD: {
-        const BoxD b = Box(r, 4);
-        const ArcKind kind = function == META_ARC   ? ArcKind::Arc
-                             : function == META_PIE ? ArcKind::Pie
-                                                    : ArcKind::Chord;
-        canvas.Draw(ArcFigure(kind, b, YX(r, 2), YX(r, 0), canvas.ArcIncreasing(),
-                              canvas.Segments(std::max(b.right - b.left, b.bottom - b.top))));
+    case META_CHORD:
+        canvas.Arc(function == META_ARC   ? ArcKind::Arc
+                   : function == META_PIE ? ArcKind::Pie
+                                          : ArcKind::Chord,
+                   Box(r, 4), YX(r, 2), YX(r, 0));
         break;
-    }
     default:
         Window(function, r);
         break;
@@ -316,9 +304,12 @@ void WmfPlayer::Blit(WORD function, const RecordView& r) {
                           r.Tail(24));
         break;
     }
-    default: // escapes, palettes, regions and the rest are skipped
-        if (!PlayWmfText(canvas, function, r)) canvas.Skip(function);
-        break;
+    default: // escapes, palettes and the rest are skipped
+        if (!PlayWmfRegionRecord(
+                canvas, function, r,
+                [this](std::size_t i) { return i < objects.size() ? &objects[i] : nullptr; }) &&
+            !PlayWmfText(canvas, function, r))
+            canvas.Skip(function);
         break;
     }
 }

@@ -1,6 +1,7 @@
 #include "image/codecs/CxImageMetafile.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -10,6 +11,7 @@
 #include "image/codecs/CxImageBMP.h"
 #include "platform/ByteOrder.h"
 #include "platform/MetafilePlayer.h"
+#include "platform/WmfFrame.h"
 
 namespace {
 
@@ -56,10 +58,30 @@ bool ReadRest(CxFile& f, std::vector<BYTE>& bytes) {
 
 } // namespace
 
+// A Windows metafile without the placeable header: its logical units are
+// taken as pixels of a 96-dpi screen, over the frame its window records set
+// or else the bounds of what it draws.
+bool CxImageMetafile::ReadStandardWinMetafile(CxFile& f, long start, Picture& pic) {
+    if (!f.Seek(start, SEEK_SET) || !ReadRest(f, pic.bytes) || !IsWinMetaFile(pic.bytes))
+        return false;
+    const WORD type = GetLE16(pic.bytes.data());
+    if ((type != 1 && type != 2) || GetLE16(pic.bytes.data() + 2) != kWmfHeaderSize / 2)
+        return false;
+    const std::uint64_t bytes = 2 * std::uint64_t{GetLE32(pic.bytes.data() + 6)};
+    if (bytes < kWmfHeaderSize) return false;
+    if (bytes < pic.bytes.size()) pic.bytes.resize(bytes);
+    const std::optional<RECT> frame = WinMetaFileFrame(pic.bytes);
+    if (!frame) return true; // empty
+    pic.window = *frame;
+    pic.cx = std::llabs(0LL + frame->right - frame->left);
+    pic.cy = std::llabs(0LL + frame->bottom - frame->top);
+    return true;
+}
+
 bool CxImageMetafile::ReadWinMetafile(CxFile& f, long start, Picture& pic) {
     BYTE placeable[kPlaceableSize], header[kWmfHeaderSize];
-    if (f.Read(placeable, 1, kPlaceableSize) != kPlaceableSize || !IsPlaceableHeader(placeable))
-        return false;
+    if (f.Read(placeable, 1, kPlaceableSize) != kPlaceableSize) return false;
+    if (!IsPlaceableHeader(placeable)) return ReadStandardWinMetafile(f, start, pic);
     if (f.Read(header, 1, kWmfHeaderSize) != kWmfHeaderSize) return false;
     const WORD type = GetLE16(header);
     if (type != 1 && type != 2) return false;

@@ -31,10 +31,11 @@ private:
     struct Picture {
         bool enhanced = false;
         std::vector<BYTE> bytes; // WMF: without the placeable header
-        RECT window{};           // WMF: the placeable bounding box
+        RECT window{};           // WMF: the placeable bounding box, or the frame
         long long cx = 0, cy = 0;
     };
     static bool ReadWinMetafile(CxFile& f, long start, Picture& pic);
+    static bool ReadStandardWinMetafile(CxFile& f, long start, Picture& pic);
     static bool ReadEnhMetafile(CxFile& f, Picture& pic);
     static void LimitSize(long long& cx, long long& cy);
     bool Render(const Picture& pic, long long cx, long long cy);

@@ -38,6 +38,15 @@ constexpr double kTargetWithText = kTextDrawn ? 0.75 : 0.5;
 const std::string kBlankEa =
     "emf2svg draws an all-white page; the file's text records draw a caption";
 const std::map<std::string, std::string> kReferenceWrong = {
+    {"emf/libemf2svg/test-065.emf",
+     "emf2svg paints the whole picture black; the records draw a framed white rectangle with its "
+     "diagonals"},
+    {"emf/libemf2svg/test-153.emf",
+     "emf2svg draws the geometric PS_USERSTYLE pen solid and its width unmapped (8 pixels, not "
+     "8 logical units at a third of a pixel each)"},
+    {"emf/libemf2svg/test-154.emf",
+     "emf2svg draws the geometric PS_USERSTYLE pen solid and its width unmapped (8 pixels, not "
+     "8 logical units at a third of a pixel each)"},
     {"emf/libemf2svg-ea/EA-test-file-001.emf", kBlankEa},
     {"emf/libemf2svg-ea/EA-test-file-003.emf", kBlankEa},
     {"emf/libemf2svg-ea/EA-test-file-006.emf", kBlankEa},

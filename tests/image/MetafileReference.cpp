@@ -1,5 +1,6 @@
 #include "tests/image/MetafileReference.h"
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +14,7 @@ namespace metafileref {
 namespace {
 
 // Bump when the commands below change, so that old renderings are not reused.
-constexpr const char* kPipeline = "r1";
+constexpr const char* kPipeline = "r4";
 
 std::string Quoted(const std::string& s) {
     return "'" + s + "'";
@@ -42,6 +43,67 @@ std::optional<Decoded> ReadPpm(const std::string& path) {
     return d;
 }
 
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), {});
+}
+
+std::int16_t S16(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return static_cast<std::int16_t>(b[at] | b[at + 1] << 8);
+}
+
+// The frame of a WMF in logical units, as our player takes it: the first
+// window origin and extent among the records, else the placeable header's
+// bounding box; nothing when neither is there.
+std::optional<std::array<int, 4>> WmfFrame(const std::vector<std::uint8_t>& b,
+                                           std::size_t records) {
+    int org[2] = {0, 0};
+    for (std::size_t at = records; at + 10 <= b.size();) {
+        const std::size_t words =
+            b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::size_t(b[at + 3]) << 24;
+        const int function = b[at + 4] | b[at + 5] << 8;
+        if (words < 3 || function == 0) break;
+        if (function == 0x020B) org[0] = S16(b, at + 8), org[1] = S16(b, at + 6);
+        if (function == 0x020C)
+            return std::array<int, 4>{org[0], org[1], org[0] + S16(b, at + 8),
+                                      org[1] + S16(b, at + 6)};
+        at += 2 * words;
+    }
+    if (records == 40) return std::array<int, 4>{S16(b, 6), S16(b, 8), S16(b, 10), S16(b, 12)};
+    return std::nullopt;
+}
+
+// ImageMagick's WMF reader scales the bounds of what is drawn, rather than
+// the picture's frame, onto the picture. A copy of the file that first sets
+// a white pixel in two opposite corners of the frame makes the two the same.
+// A frame with a flipped axis is left alone: the reader mirrors the picture
+// once such pixels are there, while without them it matches the frame.
+bool WriteWithFrameCorners(const std::string& path, const std::string& out) {
+    std::vector<std::uint8_t> b = ReadBytes(path);
+    const bool placeable =
+        b.size() >= 4 && b[0] == 0xD7 && b[1] == 0xCD && b[2] == 0xC6 && b[3] == 0x9A;
+    const std::size_t header = placeable ? 22 : 0, records = header + 18;
+    if (b.size() < records) return false;
+    const auto frame = WmfFrame(b, records);
+    if (frame && (*frame)[2] > (*frame)[0] && (*frame)[3] > (*frame)[1]) {
+        const auto [left, top, right, bottom] = *frame;
+        std::vector<std::uint8_t> pixels;
+        for (const auto& [x, y] : {std::pair{left, top}, std::pair{right - 1, bottom - 1}})
+            pixels.insert(pixels.end(),
+                          {7, 0, 0, 0, 0x1F, 0x04, 0xFF, 0xFF, 0xFF, 0, std::uint8_t(y),
+                           std::uint8_t(y >> 8), std::uint8_t(x), std::uint8_t(x >> 8)});
+        std::uint32_t words = b[header + 6] | b[header + 7] << 8 | b[header + 8] << 16 |
+                              std::uint32_t(b[header + 9]) << 24;
+        words += pixels.size() / 2;
+        for (int i = 0; i < 4; ++i)
+            b[header + 6 + i] = std::uint8_t(words >> 8 * i);
+        b.insert(b.begin() + long(records), pixels.begin(), pixels.end());
+    }
+    std::ofstream o(out, std::ios::binary);
+    o.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    return bool(o);
+}
+
 // The shell command that writes the rendering of `path` to `ppm`.
 std::string Command(const std::string& path, int width, int height, const std::string& scratch) {
     const std::string limit = "timeout -k 5 120 ";
@@ -56,7 +118,8 @@ std::string Command(const std::string& path, int width, int height, const std::s
     }
     const std::string size =
         width ? " -resize " + std::to_string(width) + "x" + std::to_string(height) + "!" : "";
-    return limit + "/usr/bin/convert -density 96 " + Quoted("wmf:" + path) +
+    if (!WriteWithFrameCorners(path, scratch + ".wmf")) return "false";
+    return limit + "/usr/bin/convert -density 96 " + Quoted("wmf:" + scratch + ".wmf") +
            " -background white -flatten" + size + " -depth 8 " + Quoted("ppm:" + scratch);
 }
 
@@ -98,7 +161,7 @@ std::optional<Decoded> Render(const std::string& path, int width, int height) {
         fs::rename(scratch, key + ".ppm", ec);
     else
         std::ofstream(key + ".failed");
-    for (const char* ext : {"", ".svg", ".png"})
+    for (const char* ext : {"", ".svg", ".png", ".wmf"})
         fs::remove(scratch + ext, ec);
     return d;
 }

@@ -63,6 +63,25 @@ TEST(MetafileHeader, SizesAtScreenResolutionWithinTheLimit) {
         EXPECT_EQ(Decode(file, forceWidth, forceHeight), size);
 }
 
+// Without the placeable header the logical units are 96-dpi pixels: the
+// frame is the first window origin and extent, else the bounds of what is
+// drawn (text as count x 0.6 font heights by one height); a file that sets
+// no window and draws nothing is empty.
+TEST(MetafileHeader, StandardWmfSizedByWindowOrDrawing) {
+    const std::pair<Bytes, const char*> cases[] = {
+        {WmfWriter().Window(0, 0, 300, 200).Rectangle(10, 10, 20, 20).Metafile(), "300x200"},
+        {WmfWriter().Window(-50, 269, 443, -182).Metafile(), "443x182"},
+        {WmfWriter().Window(0, 0, 9000, 4500).Metafile(), "4000x2000"},
+        {WmfWriter().Rectangle(10, 20, 110, 70).Ellipse(50, 0, 60, 10).Metafile(), "100x70"},
+        {WmfWriter().Add(0x02FB, {20}).Add(0x0A32, {5, 0, 10, 0}, Bytes(10, 'a')).Metafile(),
+         "120x20"},
+        {WmfWriter().Add(0x0324, {3, 0, 0, 40, 0, 0, 30}).Metafile(), "40x30"},
+        {WmfWriter().Metafile(), "empty WMF"},
+        {WmfWriter().Rectangle(5, 5, 5, 40).Metafile(), "empty WMF"}};
+    for (const auto& [file, size] : cases)
+        EXPECT_EQ(Decode(file, 0, 0), size);
+}
+
 // Placeable headers with units per inch outside 1 to 2540, a wrong checksum,
 // key or metafile type are tried as EMF, then refused. Empty: no width, less
 // than a pixel, or EMF bounds whose bottom lies above their top.
