@@ -8,6 +8,7 @@
 #include <string>
 
 #include "image/DibLayout.h"
+#include "image/HugePages.h"
 #include "platform/ByteOrder.h"
 
 namespace {
@@ -103,6 +104,7 @@ void* CxImage::Create(DWORD dwWidth, DWORD dwHeight, DWORD wBpp, DWORD imagetype
         SetLastError("CxImage::Create can't allocate memory");
         return nullptr;
     }
+    AdviseHugePages(dib, GetSize());
     StoreInfoHeader(dib, header);
     info.pixels = GetBits(0);
     return dib;

@@ -34,57 +34,85 @@ BYTE Mean(std::int32_t sum, std::int32_t n) {
 
 CHoleFiller::CHoleFiller(const WarpRun& run)
     : m_run(run), m_bits(run.output->GetBits(0)), m_effWidth(run.output->GetEffWidth()),
-      m_count(run.width), m_blue(run.width), m_green(run.width), m_red(run.width) {}
+      m_sums(run.width) {}
 
-void CHoleFiller::AddRow(LONG row, std::int32_t sign) {
+// The mask holds only 0 and 1, so multiplying by it adds a covered pixel and
+// skips a hole without a branch.
+void CHoleFiller::AddRow(LONG row) {
     const LONG W = m_run.width;
-    const BYTE* covered = m_run.mask.data() + std::size_t(row) * W;
+    const BYTE* covered = m_run.mask.get() + std::size_t(row) * W;
     const BYTE* pixels = m_bits + std::size_t(row) * m_effWidth;
+    ColumnSums* sums = m_sums.data();
     for (LONG x = 0; x < W; ++x) {
-        if (!covered[x]) continue;
-        m_count[x] += sign;
-        m_blue[x] += sign * pixels[3 * x];
-        m_green[x] += sign * pixels[3 * x + 1];
-        m_red[x] += sign * pixels[3 * x + 2];
+        const std::int32_t c = covered[x];
+        sums[x].count += c;
+        sums[x].blue += c * pixels[3 * x];
+        sums[x].green += c * pixels[3 * x + 1];
+        sums[x].red += c * pixels[3 * x + 2];
+    }
+}
+
+void CHoleFiller::SlideRows(LONG in, LONG out) {
+    const LONG W = m_run.width;
+    const BYTE* coveredIn = m_run.mask.get() + std::size_t(in) * W;
+    const BYTE* coveredOut = m_run.mask.get() + std::size_t(out) * W;
+    const BYTE* pixelsIn = m_bits + std::size_t(in) * m_effWidth;
+    const BYTE* pixelsOut = m_bits + std::size_t(out) * m_effWidth;
+    ColumnSums* sums = m_sums.data();
+    for (LONG x = 0; x < W; ++x) {
+        const std::int32_t a = coveredIn[x], r = coveredOut[x];
+        sums[x].count += a - r;
+        sums[x].blue += a * pixelsIn[3 * x] - r * pixelsOut[3 * x];
+        sums[x].green += a * pixelsIn[3 * x + 1] - r * pixelsOut[3 * x + 1];
+        sums[x].red += a * pixelsIn[3 * x + 2] - r * pixelsOut[3 * x + 2];
     }
 }
 
 void CHoleFiller::FillHolesOfRow(LONG row) {
     const LONG W = m_run.width;
-    const BYTE* covered = m_run.mask.data() + std::size_t(row) * W;
+    const BYTE* covered = m_run.mask.get() + std::size_t(row) * W;
     BYTE* pixels = m_bits + std::size_t(row) * m_effWidth;
+    const ColumnSums* sums = m_sums.data();
+    // The 5x5 window around hole `at`; the window of the hole next to it
+    // differs by one column on each side.
+    ColumnSums window{0, 0, 0, 0};
+    LONG at = 0;
     for (LONG cx = 2; cx <= W - 3; ++cx) {
-        // Skip the covered stretch at once.
-        const void* hole = std::memchr(covered + cx, 0, std::size_t(W - 2 - cx));
-        if (!hole) return;
-        cx = static_cast<LONG>(static_cast<const BYTE*>(hole) - covered);
-        std::int32_t n = 0, blue = 0, green = 0, red = 0;
-        for (LONG x = cx - 2; x <= cx + 2; ++x) {
-            n += m_count[x];
-            blue += m_blue[x];
-            green += m_green[x];
-            red += m_red[x];
+        if (covered[cx]) {
+            // Skip the covered stretch at once.
+            const void* hole = std::memchr(covered + cx, 0, std::size_t(W - 2 - cx));
+            if (!hole) return;
+            cx = static_cast<LONG>(static_cast<const BYTE*>(hole) - covered);
         }
-        if (n == 0) continue;
+        if (cx == at + 1) {
+            window.count += sums[cx + 2].count - sums[cx - 3].count;
+            window.blue += sums[cx + 2].blue - sums[cx - 3].blue;
+            window.green += sums[cx + 2].green - sums[cx - 3].green;
+            window.red += sums[cx + 2].red - sums[cx - 3].red;
+        } else {
+            window = ColumnSums{0, 0, 0, 0};
+            for (LONG x = cx - 2; x <= cx + 2; ++x) {
+                window.count += sums[x].count;
+                window.blue += sums[x].blue;
+                window.green += sums[x].green;
+                window.red += sums[x].red;
+            }
+        }
+        at = cx;
+        if (window.count == 0) continue;
         BYTE* p = pixels + 3 * std::size_t(cx);
-        p[0] = Mean(blue, n);
-        p[1] = Mean(green, n);
-        p[2] = Mean(red, n);
+        p[0] = Mean(window.blue, window.count);
+        p[1] = Mean(window.green, window.count);
+        p[2] = Mean(window.red, window.count);
     }
 }
 
 void CHoleFiller::FillRows(LONG rowBegin, LONG rowEnd) {
-    std::fill(m_count.begin(), m_count.end(), 0);
-    std::fill(m_blue.begin(), m_blue.end(), 0);
-    std::fill(m_green.begin(), m_green.end(), 0);
-    std::fill(m_red.begin(), m_red.end(), 0);
+    std::fill(m_sums.begin(), m_sums.end(), ColumnSums{0, 0, 0, 0});
     for (LONG y = rowBegin - 2; y <= rowBegin + 2; ++y)
-        AddRow(y, 1);
+        AddRow(y);
     for (LONG row = rowBegin; row < rowEnd; ++row) {
-        if (row > rowBegin) {
-            AddRow(row + 2, 1);
-            AddRow(row - 3, -1);
-        }
+        if (row > rowBegin) SlideRows(row + 2, row - 3);
         FillHolesOfRow(row);
     }
 }

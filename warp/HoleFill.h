@@ -20,14 +20,20 @@ public:
     void FillRows(LONG rowBegin, LONG rowEnd);
 
 private:
-    // Adds (sign 1) or removes (sign -1) the covered pixels of a stored row.
-    void AddRow(LONG row, std::int32_t sign);
+    // The covered pixels of a stored row: their count, and the sums of their
+    // blue, green and red bytes, in one column.
+    struct ColumnSums {
+        std::int32_t count, blue, green, red;
+    };
+
+    void AddRow(LONG row);
+    // Moves the window down a row: adds stored row `in`, removes row `out`.
+    void SlideRows(LONG in, LONG out);
     void FillHolesOfRow(LONG row);
 
     const WarpRun& m_run;
     BYTE* const m_bits;
     const std::size_t m_effWidth;
-    // Per column, over the five rows around the current one: covered pixels,
-    // and the sums of their blue, green and red bytes.
-    std::vector<std::int32_t> m_count, m_blue, m_green, m_red;
+    // Per column, over the five rows around the current one.
+    std::vector<ColumnSums> m_sums;
 };

@@ -1,10 +1,12 @@
 // The production warping run. The pixels are taken in visiting order (x
-// major, y minor) in chunks; the team's members map chunks in parallel into
-// a ring of slots, and whichever member holds the scatter lock writes the
-// mapped chunks into the output strictly in chunk order, so the pixel
+// major, y minor) in chunks, a round of chunks at a time: the team's members
+// map the round's chunks in parallel, one slot each, then every member writes
+// all the round's landings in chunk order into its own band of output rows.
+// A pixel's landings all go to one band, in visiting order, so the pixel
 // visited last still wins. Hole filling then runs on blocks of rows.
 #include <algorithm>
 #include <atomic>
+#include <barrier>
 #include <cstdint>
 
 #include "warp/HoleFill.h"
@@ -17,11 +19,10 @@ namespace {
 
 // Pixels in one chunk: bounds the buffers.
 constexpr std::uint64_t kChunkPixels = 8192;
-// Slots in the ring per member: how far mapping may run ahead of scattering.
-constexpr unsigned kSlotsPerMember = 4;
+// Chunks in a round per member: fewer rounds, fewer waits at the barrier.
+constexpr unsigned kSlotsPerMember = 8;
 // Stored rows one member fills holes in at a time.
 constexpr LONG kHoleRows = 64;
-constexpr std::uint64_t kNoChunk = ~std::uint64_t{0};
 
 // A mapped pixel that lands inside the output: where it lands, and its colour.
 struct Landing {
@@ -34,7 +35,6 @@ struct Landing {
 struct Slot {
     std::vector<Landing> landings;
     std::size_t count = 0;
-    std::atomic<std::uint64_t> chunk{kNoChunk}; // the chunk it holds, once mapped
 };
 
 // What the members share during the forward mapping.
@@ -44,17 +44,18 @@ public:
         : m_method(method), m_colours(source), m_run(run), m_bits(run.output->GetBits(0)),
           m_effWidth(run.output->GetEffWidth()),
           m_pixels(std::uint64_t(run.width) * std::uint64_t(run.height)),
-          m_chunks((m_pixels + kChunkPixels - 1) / kChunkPixels),
-          m_slots(std::size_t{members} * kSlotsPerMember) {}
+          m_chunks((m_pixels + kChunkPixels - 1) / kChunkPixels), m_members(members),
+          m_slots(std::size_t{members} * kSlotsPerMember), m_sync(members) {}
 
-    // One member's share: takes chunks until none is left.
-    void Member();
+    // The share of member `member`: maps chunks of each round and scatters
+    // the round into its band of rows.
+    void Member(unsigned member);
 
 private:
     void Map(std::uint64_t chunk, Slot& slot, std::vector<POINT>& mapped, WarpScratch& scratch);
-    // Scatters the chunks that are due, unless another member is at it; that
-    // member looks again after letting go, so no mapped chunk is left behind.
-    void ScatterDue();
+    // Writes the landings of the first `count` slots whose mask index lies in
+    // [begin, end), slot by slot.
+    void Scatter(std::size_t count, std::uint64_t begin, std::uint64_t end);
 
     const CWarpMethod& m_method;
     const CSourceColours m_colours;
@@ -62,28 +63,34 @@ private:
     BYTE* const m_bits;
     const std::size_t m_effWidth;
     const std::uint64_t m_pixels, m_chunks;
+    const unsigned m_members;
     std::vector<Slot> m_slots;
-    std::atomic<std::uint64_t> m_nextChunk{0};
-    std::atomic<std::uint64_t> m_scattered{0}; // chunks written to the output
-    std::atomic<bool> m_scattering{false};
+    // The next chunk of the round to map; members take chunks from it.
+    std::atomic<std::uint64_t> m_nextInRound{0};
+    std::barrier<> m_sync;
 };
 
-void CForwardPass::Member() {
+void CForwardPass::Member(unsigned member) {
     std::vector<POINT> mapped(kChunkPixels);
     WarpScratch scratch;
+    const std::uint64_t W = std::uint64_t(m_run.width), H = std::uint64_t(m_run.height);
+    const std::uint64_t rowBegin = CThreadTeam::PartBegin(H, member, m_members);
+    const std::uint64_t rowEnd = CThreadTeam::PartBegin(H, member + 1, m_members);
+    // Only this member writes its band, so it clears the band first: the
+    // members share the clearing and the first touch of the fresh pages.
+    std::fill(m_bits + rowBegin * m_effWidth, m_bits + rowEnd * m_effWidth, BYTE{255});
+    const std::uint64_t bandBegin = rowBegin * W, bandEnd = rowEnd * W;
     const std::uint64_t slots = m_slots.size();
-    for (;;) {
-        const std::uint64_t chunk = m_nextChunk.fetch_add(1);
-        if (chunk >= m_chunks) break;
-        // The slot is free once the chunk that used it before is scattered;
-        // that chunk's member never waits on this one, so the wait ends.
-        for (std::uint64_t done = m_scattered.load(); done + slots <= chunk;
-             done = m_scattered.load())
-            m_scattered.wait(done);
-        Slot& slot = m_slots[chunk % slots];
-        Map(chunk, slot, mapped, scratch);
-        slot.chunk.store(chunk);
-        ScatterDue();
+    for (std::uint64_t first = 0; first < m_chunks; first += slots) {
+        const std::uint64_t count = std::min(slots, m_chunks - first);
+        for (std::uint64_t k = m_nextInRound.fetch_add(1); k < count;
+             k = m_nextInRound.fetch_add(1))
+            Map(first + k, m_slots[k], mapped, scratch);
+        m_sync.arrive_and_wait();
+        // Every member has stopped taking chunks: the next round starts at 0.
+        if (member == 0) m_nextInRound.store(0);
+        Scatter(static_cast<std::size_t>(count), bandBegin, bandEnd);
+        m_sync.arrive_and_wait();
     }
 }
 
@@ -112,26 +119,20 @@ void CForwardPass::Map(std::uint64_t chunk, Slot& slot, std::vector<POINT>& mapp
     slot.count = static_cast<std::size_t>(out - slot.landings.data());
 }
 
-void CForwardPass::ScatterDue() {
-    BYTE* mask = m_run.mask.data();
-    for (;;) {
-        if (m_scattering.exchange(true)) return;
-        std::uint64_t next = m_scattered.load();
-        for (Slot* slot = &m_slots[next % m_slots.size()]; slot->chunk.load() == next;
-             slot = &m_slots[next % m_slots.size()]) {
-            for (std::size_t i = 0; i < slot->count; ++i) {
-                const Landing& l = slot->landings[i];
-                BYTE* p = m_bits + l.offset;
-                p[0] = l.blue;
-                p[1] = l.green;
-                p[2] = l.red;
-                mask[l.maskIndex] = 1;
-            }
-            m_scattered.store(++next);
-            m_scattered.notify_all();
+void CForwardPass::Scatter(std::size_t count, std::uint64_t begin, std::uint64_t end) {
+    BYTE* mask = m_run.mask.get();
+    for (std::size_t s = 0; s < count; ++s) {
+        // Held in locals: the byte stores could alias the slot's fields.
+        const Landing* l = m_slots[s].landings.data();
+        const Landing* const last = l + m_slots[s].count;
+        for (; l != last; ++l) {
+            if (l->maskIndex < begin || l->maskIndex >= end) continue;
+            BYTE* p = m_bits + l->offset;
+            p[0] = l->blue;
+            p[1] = l->green;
+            p[2] = l->red;
+            mask[l->maskIndex] = 1;
         }
-        m_scattering.store(false);
-        if (m_slots[next % m_slots.size()].chunk.load() != next) return;
     }
 }
 
@@ -157,7 +158,7 @@ std::unique_ptr<CxImage> WarpImage(const CxImage& source, CWarpMethod& method) {
     CThreadTeam team(
         static_cast<unsigned>(std::min<std::uint64_t>(method.GetThreadCount(), chunks)));
     CForwardPass pass(source, method, run, team.Size());
-    team.Run([&](unsigned) { pass.Member(); });
+    team.Run([&](unsigned member) { pass.Member(member); });
     FillHoles(team, run);
     return std::move(run.output);
 }

@@ -10,7 +10,7 @@ namespace {
 // Writes the 5x5 mean of covered output pixels into every uncovered pixel at
 // least two pixels from each edge. The mask is never updated, so a filled
 // pixel never feeds another hole.
-void FillHoles(CxImage& output, const std::vector<BYTE>& mask, LONG W, LONG H) {
+void FillHoles(CxImage& output, const BYTE* mask, LONG W, LONG H) {
     for (LONG cx = 2; cx <= W - 3; ++cx) {
         for (LONG cy = 2; cy <= H - 3; ++cy) {
             if (mask[static_cast<std::size_t>(cy) * W + cx]) continue;
@@ -42,6 +42,7 @@ std::unique_ptr<CxImage> WarpImagePlain(const CxImage& source, CWarpMethod& meth
     if (!StartWarpRun(source, method, run)) return nullptr;
     const LONG W = run.width, H = run.height;
     CxImage& output = *run.output;
+    output.Clear(255);
 
     // Forward mapping; view y and stored row r meet as r = H - 1 - y.
     for (LONG x = 0; x < W; ++x) {
@@ -54,6 +55,6 @@ std::unique_ptr<CxImage> WarpImagePlain(const CxImage& source, CWarpMethod& meth
             run.mask[static_cast<std::size_t>(r) * W + q.x] = 1;
         }
     }
-    FillHoles(output, run.mask, W, H);
+    FillHoles(output, run.mask.get(), W, H);
     return std::move(run.output);
 }

@@ -1,20 +1,25 @@
 // The steps both warping runs share before they map any pixel.
 #pragma once
 
+#include <cstdlib>
 #include <memory>
-#include <vector>
 
 #include "image/CxImage.h"
 #include "warp/WarpMethod.h"
 
+struct FreeBlock {
+    void operator()(BYTE* block) const { std::free(block); }
+};
+
 struct WarpRun {
-    std::unique_ptr<CxImage> output; // W x H, 24 bits, every byte 255
-    std::vector<BYTE> mask;          // (row * W + x): 1 where a source pixel landed
+    std::unique_ptr<CxImage> output;         // W x H, 24 bits, to be cleared to 255
+    std::unique_ptr<BYTE[], FreeBlock> mask; // (row * W + x): 1 where a source pixel landed
     LONG width = 0, height = 0;
 };
 
-// Creates the output and the zeroed mask, appends the corner pairs (0,0),
+// Creates the output (not yet cleared, so that the run may clear it in
+// parallel) and the zeroed mask, appends the corner pairs (0,0),
 // (0,H), (W,0), (W,H) and prepares the method. Returns false, leaving the
-// method untouched, when the source holds no image or the output cannot be
-// created.
+// method untouched, when the source holds no image or the output or the mask
+// cannot be created.
 bool StartWarpRun(const CxImage& source, CWarpMethod& method, WarpRun& run);

@@ -64,12 +64,20 @@ struct Case {
 // run and on the production run with 1, 2, 3 and 7 threads.
 TEST(WarpExactness, ProductionRunEqualsThePlainRunByteForByte) {
     const Case cases[] = {
-        {1, 1, 24, Pairs::Inside},        {2, 3, 1, Pairs::SharedSource},
-        {5, 5, 4, Pairs::FarOutside},     {7, 1, 8, Pairs::NearLimits},
-        {1, 9, 24, Pairs::None},          {33, 17, 1, Pairs::Inside},
-        {64, 64, 4, Pairs::SharedSource}, {101, 67, 8, Pairs::FarOutside},
-        {99, 131, 24, Pairs::NearLimits}, {257, 3, 24, Pairs::None},
-        {1003, 701, 24, Pairs::Inside},   {1001, 703, 8, Pairs::SharedSource},
+        {1, 1, 24, Pairs::Inside},
+        {2, 3, 1, Pairs::SharedSource},
+        {5, 5, 4, Pairs::FarOutside},
+        {7, 1, 8, Pairs::NearLimits},
+        {1, 9, 24, Pairs::None},
+        {33, 17, 1, Pairs::Inside},
+        {64, 64, 4, Pairs::SharedSource},
+        {101, 67, 8, Pairs::FarOutside},
+        {99, 131, 24, Pairs::NearLimits},
+        {257, 3, 24, Pairs::None},
+        {1003, 701, 24, Pairs::Inside},
+        {1001, 703, 8, Pairs::SharedSource},
+        // Ten chunks on two rows: most of seven members own no row.
+        {40009, 2, 8, Pairs::SharedSource},
     };
     std::mt19937 rng(20261207);
     for (const Case& c : cases) {
