@@ -4,12 +4,10 @@
 #include "app/Resource.h"
 #include "app/TorvexDoc.h"
 #include "app/framework/MessageBox.h"
-#include "warp/WarpIDW.h"
 #include "warp/WarpImage.h"
-#include "warp/WarpMLS.h"
-#include "warp/WarpRBF.h"
+#include "warp/WarpMethodFactory.h"
 
-CTorvexView::CTorvexView() : m_pMethod(std::make_unique<CWarpMLS>()) {
+CTorvexView::CTorvexView() : m_pMethod(MakeWarpMethod(kWarpCodeNewView)) {
     OnCommand(ID_CONTROL_POINTS, [this] { OnControlPoints(); });
     OnCommand(ID_OPTION, [this] { OnOption(); });
     OnCommand(ID_DO_WARPING, [this] { OnDoWarping(); });
@@ -81,23 +79,13 @@ void CTorvexView::OnDoWarping() {
 
 void CTorvexView::OnOption() {
     CDlgOption dialog;
-    dialog.m_nMethod = 1;
+    dialog.m_nMethod = kWarpCodePreselected;
     if (dialog.DoModal() != IDOK) return;
-    m_pMethod.reset();
-    switch (dialog.m_nMethod) {
-    case 0:
-        m_pMethod = std::make_unique<CWarpIDW>();
-        break;
-    case 1:
-        m_pMethod = std::make_unique<CWarpRBF>();
-        break;
-    case 2:
-        m_pMethod = std::make_unique<CWarpMLS>();
-        break;
-    default:
+    m_pMethod.reset(); // the old method and its pairs go before any message
+    m_pMethod = MakeWarpMethod(dialog.m_nMethod);
+    if (!m_pMethod) {
         AfxMessageBox("Methods not specified.\nDefault method will be used!");
-        m_pMethod = std::make_unique<CWarpRBF>();
-        break;
+        m_pMethod = MakeWarpMethod(kWarpCodeFallback);
     }
     // Repaint at once so the dropped pairs leave the screen.
     Invalidate();

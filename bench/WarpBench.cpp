@@ -5,10 +5,8 @@
 #include <memory>
 #include <random>
 
-#include "warp/WarpIDW.h"
 #include "warp/WarpImage.h"
-#include "warp/WarpMLS.h"
-#include "warp/WarpRBF.h"
+#include "warp/WarpMethodFactory.h"
 
 namespace {
 
@@ -34,10 +32,7 @@ const CxImage& Picture() {
 }
 
 std::unique_ptr<CWarpMethod> MethodWithPairs(int kind, unsigned threads) {
-    std::unique_ptr<CWarpMethod> m;
-    if (kind == 0) m = std::make_unique<CWarpIDW>();
-    if (kind == 1) m = std::make_unique<CWarpRBF>();
-    if (kind == 2) m = std::make_unique<CWarpMLS>();
+    std::unique_ptr<CWarpMethod> m = MakeWarpMethod(kind);
     m->SetThreadCount(threads);
     std::mt19937 rng(7);
     std::uniform_int_distribution<LONG> coord(0, kSide - 1), shift(-60, 60);

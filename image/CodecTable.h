@@ -8,7 +8,8 @@
 //   static bool HasSignature(CxFile*)
 // (a look at the first bytes, leaving the stream where it was) tells format
 // detection that a file it failed on is really of its format, so that its
-// message reaches the caller. Adding a codec is one line in CodecTable.cpp.
+// message reaches the caller. Adding a codec is one line in CodecTable.cpp:
+// the codec class and its format's entry (FormatList.h).
 #pragma once
 
 #include <memory>
@@ -16,9 +17,10 @@
 
 #include "image/CxFile.h"
 #include "image/CxImage.h"
+#include "image/FormatList.h"
 
 struct CodecEntry {
-    DWORD format;
+    FormatInfo info;
     std::unique_ptr<CxImage> (*create)();
     bool (*decode)(CxImage& codec, CxFile* file);
     bool (*encode)(CxImage& codec, CxFile* file);
@@ -29,8 +31,8 @@ struct CodecEntry {
 };
 
 template <class Codec>
-CodecEntry MakeCodecEntry(DWORD format) {
-    CodecEntry e{format,
+CodecEntry MakeCodecEntry(const FormatInfo& info) {
+    CodecEntry e{info,
                  [] { return std::unique_ptr<CxImage>(new Codec()); },
                  [](CxImage& c, CxFile* f) { return static_cast<Codec&>(c).Decode(f); },
                  [](CxImage& c, CxFile* f) { return static_cast<Codec&>(c).Encode(f); },

@@ -6,33 +6,25 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <ostream>
 #include <sstream>
 
-#include "warp/WarpIDW.h"
+#include "image/FormatList.h"
+#include "tools/WarpBatch.h"
 #include "warp/WarpImage.h"
-#include "warp/WarpMLS.h"
-#include "warp/WarpRBF.h"
+#include "warp/WarpMethodFactory.h"
 
 namespace warpcli {
 
 namespace {
 
-// Output extensions and the encoders behind them; each encoder adds a line.
-struct OutputFormat {
-    const char* extension;
-    DWORD format;
-};
-constexpr OutputFormat kOutputFormats[] = {
-    {"bmp", FORMAT_BMP}, {"gif", FORMAT_GIF}, {"ico", FORMAT_ICO},
-    {"tga", FORMAT_TGA}, {"pcx", FORMAT_PCX}, {"wbmp", FORMAT_WBMP},
-};
-
-// ".bmp, .gif, ...": the extensions of the table, for messages.
-std::string OutputExtensions() {
+// ".bmp, .gif, ...": the extension each writable format writes, for
+// messages; with an empty `dot`, "bmp, gif, ...".
+std::string OutputExtensions(const std::string& dot = ".") {
     std::string list;
-    for (const OutputFormat& f : kOutputFormats)
-        list += (list.empty() ? "." : ", .") + std::string(f.extension);
+    for (const FormatInfo& f : Formats())
+        if (f.canWrite) list += (list.empty() ? "" : ", ") + dot + f.extensions[0];
     return list;
 }
 
@@ -76,8 +68,8 @@ Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOp
     std::string value;
     if (IsOption(arg, "--method")) {
         if (!TakeValue(args, i, "--method", value)) return UsageError("--method needs a value");
-        if (!MakeMethod(value))
-            return UsageError("unknown method '" + value + "' (idw, rbf or mls)");
+        if (!MakeWarpMethod(value))
+            return UsageError("unknown method '" + value + "' (" + WarpMethodNames() + ")");
         o.method = value;
     } else if (IsOption(arg, "--pair")) {
         ControlPair pair;
@@ -106,6 +98,16 @@ Outcome ParseOption(const std::vector<std::string>& args, std::size_t& i, WarpOp
         if (!ParseInt(value, n) || n == 0)
             return UsageError("bad pixel limit '" + value + "' (1 or more)");
         o.maxPixels = n;
+    } else if (IsOption(arg, "--output-dir")) {
+        if (!TakeValue(args, i, "--output-dir", value) || value.empty())
+            return UsageError("--output-dir needs a folder");
+        o.outputDir = value;
+    } else if (IsOption(arg, "--format")) {
+        if (!TakeValue(args, i, "--format", value)) return UsageError("--format needs a value");
+        if (OutputFormatNamed(value) == FORMAT_UNKNOWN)
+            return UsageError("cannot write format '" + value + "' (use " + OutputExtensions("") +
+                              ")");
+        o.format = value;
     } else {
         return UsageError("unknown option '" + arg + "'");
     }
@@ -118,9 +120,11 @@ std::string Usage() {
     std::string text =
         R"(Usage: torvex-warp [--method idw|rbf|mls] [--pair SX,SY:TX,TY]... [--pairs FILE]
                    [--repeat K] [--threads N] [--max-pixels N] INPUT OUTPUT
+       torvex-warp [OPTIONS] --output-dir DIR [--format FMT] INPUT...
 
 Warps INPUT with control pairs and writes the result to OUTPUT, exactly as
-the workbench's "Do Warping" command does.
+the workbench's "Do Warping" command does. The second form warps every INPUT
+with the same method and pairs, several files at once, into DIR.
 
   --method M        idw (inverse distance weighting), rbf (radial basis
                     functions) or mls (rigid moving least squares, the
@@ -137,11 +141,22 @@ the workbench's "Do Warping" command does.
                     result and adds the four image corners as fixed pairs
                     again. K = 0 writes INPUT unchanged in OUTPUT's format.
   --threads N       use N threads (default: one per processor); the result
-                    is the same for every N.
+                    is the same for every N. With --output-dir, up to N files
+                    are warped at once and the threads left over go inside
+                    each warp (3 files on 8 threads: 2 threads each).
   --max-pixels N    refuse an INPUT of more than N pixels (width x height)
                     before anything is allocated for it (default 268435456,
                     16384 x 16384); a larger N also admits blocks of up to 4
                     bytes a pixel.
+  --output-dir DIR  write each INPUT to DIR (created when missing), named
+                    after the INPUT's file name with its extension replaced
+                    by FMT. Two INPUTs that would write the same file are
+                    refused as a usage error before anything is read. A
+                    file that fails is reported and counted, the others are
+                    still warped; a summary line follows on standard error,
+                    and a progress line while standard error is a terminal.
+  --format FMT      the format (and extension) written with --output-dir:
+                    one of FORMATS (default bmp).
   --help            show this text.
   --version         show the program's version.
 
@@ -158,16 +173,18 @@ standard output when the radial basis system cannot be solved (that run is
 then the identity). Errors go to standard error.
 
 Exit status: 0 success, 2 usage error (bad option, pair, count, limit, too
-many pairs or output extension), 1 anything else (unreadable input or pairs
-file, malformed pairs file line, input above the pixel limit, failed warp or
-write).
+many pairs, output extension or format, outputs that would clash), 1 anything
+else (unreadable input or pairs file, malformed pairs file line, input above
+the pixel limit, failed warp or write; with --output-dir, any file failed).
 )";
     const std::pair<std::string, std::string> fields[] = {
         {"EXTENSIONS", OutputExtensions()},
+        {"FORMATS", OutputExtensions("")},
         {"MAXPAIRS", std::to_string(kMaxPairs)},
         {"RBFPAIRS", std::to_string(kMaxRbfPairs)}};
     for (const auto& [marker, value] : fields)
-        text.replace(text.find(marker), marker.size(), value);
+        for (std::size_t at; (at = text.find(marker)) != std::string::npos;)
+            text.replace(at, marker.size(), value);
     return text;
 }
 
@@ -180,9 +197,13 @@ DWORD OutputFormatFor(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return FORMAT_UNKNOWN;
-    const std::string ext = Lowercase(path.substr(dot + 1));
-    for (const OutputFormat& f : kOutputFormats)
-        if (ext == f.extension) return f.format;
+    return OutputFormatNamed(path.substr(dot + 1));
+}
+
+DWORD OutputFormatNamed(const std::string& extension) {
+    const std::string ext = Lowercase(extension);
+    for (const FormatInfo& f : Formats())
+        if (f.canWrite && ext == f.extensions[0]) return f.format;
     return FORMAT_UNKNOWN;
 }
 
@@ -248,13 +269,22 @@ Outcome ParseArgs(const std::vector<std::string>& args, WarpOptions& o) {
             return r;
         }
     }
-    if (operands.size() != 2) return UsageError("expected INPUT and OUTPUT");
-    o.input = operands[0];
-    o.output = operands[1];
-    o.outputFormat = OutputFormatFor(o.output);
-    if (o.outputFormat == FORMAT_UNKNOWN)
-        return UsageError("cannot write '" + o.output + "': unsupported output extension (use " +
-                          OutputExtensions() + ")");
+    if (!o.outputDir.empty()) {
+        if (operands.empty()) return UsageError("expected INPUT... after --output-dir");
+        o.inputs = operands;
+        if (o.format.empty()) o.format = "bmp";
+        o.outputFormat = OutputFormatNamed(o.format);
+        if (Outcome r = PlanBatch(o); !r.ok()) return UsageError(r.message);
+    } else {
+        if (!o.format.empty()) return UsageError("--format goes with --output-dir");
+        if (operands.size() != 2) return UsageError("expected INPUT and OUTPUT");
+        o.input = operands[0];
+        o.output = operands[1];
+        o.outputFormat = OutputFormatFor(o.output);
+        if (o.outputFormat == FORMAT_UNKNOWN)
+            return UsageError("cannot write '" + o.output +
+                              "': unsupported output extension (use " + OutputExtensions() + ")");
+    }
     // Run k (from 1) uses the given pairs and 4 k corner pairs.
     const std::uint64_t runs = static_cast<std::uint64_t>(o.repeat);
     const std::uint64_t used = runs * o.pairs.size() + 2 * runs * (runs + 1);
@@ -267,25 +297,23 @@ Outcome ParseArgs(const std::vector<std::string>& args, WarpOptions& o) {
     return {};
 }
 
-std::unique_ptr<CWarpMethod> MakeMethod(const std::string& name) {
-    if (name == "idw") return std::make_unique<CWarpIDW>();
-    if (name == "rbf") return std::make_unique<CWarpRBF>();
-    if (name == "mls") return std::make_unique<CWarpMLS>();
-    return nullptr;
-}
-
-Outcome Run(const WarpOptions& o) {
+void ApplyLimits(const WarpOptions& o) {
     CxImage::SetMaxPixels(o.maxPixels);
     // The default block limit is 4 bytes a pixel of the default image limit
     // (the largest buffer an image needs); a larger image limit takes it along.
     const std::uint64_t blockForLimit = o.maxPixels > UINT64_MAX / 4 ? UINT64_MAX : 4 * o.maxPixels;
     CxImage::SetMaxAllocation(std::max(CXIMAGE_DEFAULT_MAX_ALLOCATION, blockForLimit));
+}
+
+Outcome WarpFile(const WarpOptions& o, std::mutex& codecs) {
     auto image = std::make_unique<CxImage>();
+    std::unique_lock lock(codecs);
     if (!image->Load(o.input.c_str(), FORMAT_UNKNOWN)) {
         const std::string why = *image->GetLastError() ? image->GetLastError() : "cannot open file";
         return {kFailure, "cannot read '" + o.input + "': " + why};
     }
-    std::unique_ptr<CWarpMethod> method = MakeMethod(o.method);
+    lock.unlock();
+    std::unique_ptr<CWarpMethod> method = MakeWarpMethod(o.method);
     method->SetThreadCount(o.threads);
     for (const ControlPair& p : o.pairs)
         method->AddPair(p.source, p.target);
@@ -294,6 +322,7 @@ Outcome Run(const WarpOptions& o) {
         if (!warped) return {kFailure, "cannot create the warped image: out of memory"};
         image = std::move(warped);
     }
+    lock.lock();
     if (!image->Save(o.output.c_str(), o.outputFormat)) {
         const std::string why =
             *image->GetLastError() ? image->GetLastError() : "cannot create the file";
@@ -302,13 +331,21 @@ Outcome Run(const WarpOptions& o) {
     return {};
 }
 
-int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+Outcome Run(const WarpOptions& o) {
+    ApplyLimits(o);
+    std::mutex codecs;
+    return WarpFile(o, codecs);
+}
+
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+         bool progress) {
     WarpOptions options;
     Outcome r = ParseArgs(args, options);
     if (r.ok() && (options.help || options.version)) {
         out << (options.help ? Usage() : VersionLine());
         return kSuccess;
     }
+    if (r.ok() && !options.outputDir.empty()) return RunBatch(options, err, progress);
     if (r.ok()) r = Run(options);
     if (!r.ok()) err << "torvex-warp: " << r.message << '\n';
     return r.status;

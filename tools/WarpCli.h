@@ -1,10 +1,11 @@
 // The torvex-warp command line: option parsing, the pairs file, the table of
-// output formats, and the run itself (what "Do Warping" does, K times).
+// output formats, and the run itself (what "Do Warping" does, K times), for
+// one file or, with --output-dir, for several (WarpBatch.h).
 #pragma once
 
 #include <cstdint>
 #include <iosfwd>
-#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,12 @@ struct WarpOptions {
     std::string input;
     std::string output;
     DWORD outputFormat = FORMAT_UNKNOWN;
+    // The batch form: every operand is an input, each written into outputDir
+    // under its own base name with the extension `format`.
+    std::string outputDir;
+    std::string format;
+    std::vector<std::string> inputs;
+    std::vector<std::string> outputs;                     // one per input, derived by ParseArgs
     std::uint64_t maxPixels = CXIMAGE_DEFAULT_MAX_PIXELS; // the container's image limit
     bool help = false;
     bool version = false;
@@ -58,8 +65,11 @@ std::string Usage();
 std::string VersionLine();
 
 // The format an output file name asks for by its extension (any letter
-// case), or FORMAT_UNKNOWN when no encoder serves it.
+// case): a writable format's first extension (FormatList.h), or
+// FORMAT_UNKNOWN.
 DWORD OutputFormatFor(const std::string& path);
+// The same for an extension without its dot ("bmp", "GIF").
+DWORD OutputFormatNamed(const std::string& extension);
 
 // "SX,SY:TX,TY" with signed 32-bit integers.
 bool ParsePair(const std::string& text, ControlPair& pair);
@@ -74,15 +84,22 @@ Outcome ReadPairsFile(const std::string& path, std::vector<ControlPair>& pairs);
 // malformed pairs file kFailure.
 Outcome ParseArgs(const std::vector<std::string>& args, WarpOptions& options);
 
-// The method object of a method name, or null for an unknown name.
-std::unique_ptr<CWarpMethod> MakeMethod(const std::string& name);
+// Sets the container's pixel and block limits from options.maxPixels.
+void ApplyLimits(const WarpOptions& options);
 
-// Sets the container's pixel limit, reads the input, warps it options.repeat
-// times with one method object holding the pairs, and writes the output. Errors are returned with
-// the image container's last-error text where there is one.
+// Reads options.input, warps it options.repeat times with one method object
+// holding the pairs, and writes options.output. Reading and writing hold
+// `codecs` (the codecs and the drawing layer they use are not made for
+// several threads); the warp does not. Errors are returned with the image
+// container's last-error text where there is one.
+Outcome WarpFile(const WarpOptions& options, std::mutex& codecs);
+
+// ApplyLimits, then WarpFile.
 Outcome Run(const WarpOptions& options);
 
 // The whole program: parse, run, report on `out` and `err`; the exit status.
-int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// `progress` asks a batch for its progress line on `err` (for a terminal).
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+         bool progress = false);
 
 } // namespace warpcli

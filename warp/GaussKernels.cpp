@@ -5,10 +5,10 @@
 #include "hwy/foreach_target.h" // IWYU pragma: keep
 
 #include <cmath>
-#include <iostream>
 
 #include "hwy/highway.h"
 #include "warp/GaussKernels.h"
+#include "warp/WarpMessages.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace gausskernels {
@@ -119,7 +119,7 @@ double LargestMagnitude(const double* row, std::size_t begin, std::size_t end) {
 }
 
 int ReportFailure() {
-    std::cout << "Gauss methods failed!" << std::endl;
+    ReportWarpMessage("Gauss methods failed!");
     return 0;
 }
 

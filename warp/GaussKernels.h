@@ -26,8 +26,8 @@ inline bool NegligiblePivot(double magnitude) {
     return magnitude + 1.0 == 1.0;
 }
 
-// Prints "Gauss methods failed!" on the standard output; returns 0, the
-// solvers' failure result.
+// Reports "Gauss methods failed!" (ReportWarpMessage) on the calling thread;
+// returns 0, the solvers' failure result.
 int ReportFailure();
 
 } // namespace gausskernels

@@ -18,7 +18,8 @@ public:
 
     // Gauss elimination with complete pivoting of the n x n row-major system
     // A x = b (n >= 1). Returns 1 and writes x on success; returns 0, leaves x
-    // untouched and prints "Gauss methods failed!" when A is singular.
+    // untouched and reports "Gauss methods failed!" (ReportWarpMessage) when
+    // A is singular.
     // A and b are never modified.
     static int SolveGauss(const double* A, const double* b, int n, double* x);
     // SolveGauss for A x = bx and A y = by at once, with one elimination on up

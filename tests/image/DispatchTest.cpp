@@ -8,7 +8,7 @@
 
 #include "image/CxImage.h"
 #include "image/CxMemFile.h"
-#include "tests/image/CodecTestSupport.h"
+#include "tests/image/codecs/CodecTestSupport.h"
 
 using codectest::Bytes;
 

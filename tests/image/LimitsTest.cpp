@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "tests/image/CodecTestSupport.h"
+#include "tests/image/codecs/CodecTestSupport.h"
 
 using namespace codectest;
 

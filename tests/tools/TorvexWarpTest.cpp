@@ -9,6 +9,7 @@
 #include <string>
 
 #include "image/CxImage.h"
+#include "image/FormatList.h"
 #include "tests/support/MetafileWriter.h"
 #include "tests/support/TestSupport.h"
 #include "warp/WarpImage.h"
@@ -166,8 +167,14 @@ TEST(TorvexWarp, ConvertsBetweenTheWrittenFormats) {
                 p->SetPixelIndex(x, y, BYTE((x + y) % 2));
         p->SetPaletteColor(1, RGB(255, 255, 255));
     }
-    const std::vector<std::string> formats = {"bmp", "gif", "ico", "tga", "pcx", "wbmp"};
-    const DWORD ids[] = {FORMAT_BMP, FORMAT_GIF, FORMAT_ICO, FORMAT_TGA, FORMAT_PCX, FORMAT_WBMP};
+    std::vector<std::string> formats;
+    std::vector<DWORD> ids;
+    for (const FormatInfo& f : Formats()) {
+        if (!f.canWrite) continue;
+        formats.push_back(f.extensions[0]);
+        ids.push_back(f.format);
+    }
+    ASSERT_EQ(formats.size(), 6u);
     for (std::size_t i = 0; i < formats.size(); ++i) {
         const std::string in = Scratch("convert_in." + formats[i]);
         CxImage source(oneBit);

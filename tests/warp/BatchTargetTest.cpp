@@ -12,9 +12,9 @@
 
 #include "hwy/targets.h"
 #include "platform/Truncate.h"
-#include "warp/WarpIDW.h"
+#include "tests/warp/MessageCapture.h"
 #include "warp/WarpKernels.h"
-#include "warp/WarpMLS.h"
+#include "warp/WarpMethodFactory.h"
 #include "warp/WarpRBF.h"
 
 namespace {
@@ -58,12 +58,6 @@ const std::vector<std::pair<int, int>>& Columns() {
     return columns;
 }
 
-std::unique_ptr<CWarpMethod> NewMethod(int kind) {
-    if (kind == 0) return std::make_unique<CWarpIDW>();
-    if (kind == 1) return std::make_unique<CWarpRBF>();
-    return std::make_unique<CWarpMLS>();
-}
-
 // Every target compiled in that this processor runs, by name.
 std::vector<std::pair<std::int64_t, std::string>> Targets() {
     std::vector<std::pair<std::int64_t, std::string>> targets;
@@ -95,12 +89,13 @@ TEST(BatchTargets, MapColumnEqualsMapPointOnEveryTarget) {
         ASSERT_EQ(std::string(warpkernels::TargetName()), name);
         for (std::size_t set = 0; set < PairSets().size(); ++set) {
             for (int kind = 0; kind < 3; ++kind) {
-                auto method = NewMethod(kind);
+                auto method = MakeWarpMethod(kind);
                 for (const auto& [p, q] : PairSets()[set])
                     method->AddPair(p, q);
-                testing::internal::CaptureStdout(); // a singular basis says so
-                method->Prepare();
-                testing::internal::GetCapturedStdout();
+                {
+                    const MessageCapture quiet; // a singular basis says so
+                    method->Prepare();
+                }
                 ExpectBatchEqualsMapPoint(*method, name + ", set " + std::to_string(set) +
                                                        ", method " + std::to_string(kind));
             }

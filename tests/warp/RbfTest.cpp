@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/warp/MessageCapture.h"
 #include "warp/WarpRBF.h"
 
 namespace {
@@ -9,10 +10,11 @@ void AddCorners(CWarpMethod& m, int w, int h) {
         m.AddPair(p, p);
 }
 
-std::string PrepareCapturingStdout(CWarpRBF& rbf) {
-    testing::internal::CaptureStdout();
+// Prepares the method and returns the engine's messages, one line each.
+std::string PrepareCapturingMessages(CWarpRBF& rbf) {
+    MessageCapture capture;
     rbf.Prepare();
-    return testing::internal::GetCapturedStdout();
+    return capture.Take();
 }
 
 } // namespace
@@ -21,7 +23,7 @@ TEST(Rbf, CornerPairsAloneGiveZeroCoefficientsAndTheIdentity) {
     CWarpRBF rbf, wide;
     AddCorners(rbf, 100, 100);
     AddCorners(wide, 320, 240);
-    EXPECT_EQ(PrepareCapturingStdout(rbf), "");
+    EXPECT_EQ(PrepareCapturingMessages(rbf), "");
     wide.Prepare();
     EXPECT_EQ(rbf.GetRadius2(), (std::vector<int>{10000, 10000, 10000, 10000}));
     EXPECT_EQ(wide.GetRadius2(), (std::vector<int>{16384, 16384, 16384, 16384})) << "capped";
@@ -49,7 +51,7 @@ TEST(Rbf, SharedSourcePointsReportTwiceAndFallBackToTheIdentity) {
     EXPECT_EQ(rbf.MapPoint(50, 50), (POINT{50, 50})) << "not prepared";
     AddCorners(rbf, 100, 100);
     AddCorners(rbf, 100, 100); // a second warp run on the same object
-    EXPECT_EQ(PrepareCapturingStdout(rbf), "Gauss methods failed!\nGauss methods failed!\n");
+    EXPECT_EQ(PrepareCapturingMessages(rbf), "Gauss methods failed!\nGauss methods failed!\n");
     EXPECT_EQ(rbf.GetRadius2()[1], 0);
     EXPECT_EQ(rbf.GetCoefX(), std::vector<double>(9, 0.0));
     EXPECT_EQ(rbf.GetCoefY(), rbf.GetCoefX());

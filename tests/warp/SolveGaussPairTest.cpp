@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "tests/warp/MessageCapture.h"
 #include "warp/WarpRBF.h"
 
 namespace {
@@ -69,10 +70,10 @@ TEST(SolveGaussPair, EqualsTwoPlainSolvesBitForBit) {
                 bx[i] = rhs(rng), by[i] = std::floor(rhs(rng));
             const double untouched = -12345.0;
             std::vector<double> wantX(n, untouched), wantY(n, untouched);
-            testing::internal::CaptureStdout();
+            MessageCapture plain;
             const int okX = CWarpRBF::SolveGauss(A.data(), bx.data(), n, wantX.data());
             const int okY = CWarpRBF::SolveGauss(A.data(), by.data(), n, wantY.data());
-            const std::string said = testing::internal::GetCapturedStdout();
+            const std::string said = plain.Take();
             ASSERT_EQ(okX, okY);
             failures += okX == 0;
             for (unsigned threads : {1u, 2u, 3u, 7u}) {
@@ -81,10 +82,10 @@ TEST(SolveGaussPair, EqualsTwoPlainSolvesBitForBit) {
                                           std::to_string(threads);
                 std::vector<double> x(n, untouched), y(n, untouched);
                 const std::vector<double> keptA = A;
-                testing::internal::CaptureStdout();
+                MessageCapture paired;
                 const int ok = CWarpRBF::SolveGaussPair(A.data(), bx.data(), by.data(), n, x.data(),
                                                         y.data(), threads);
-                EXPECT_EQ(testing::internal::GetCapturedStdout(), said) << where;
+                EXPECT_EQ(paired.Take(), said) << where;
                 EXPECT_EQ(ok, okX) << where;
                 EXPECT_TRUE(SameBits(x, wantX)) << where;
                 EXPECT_TRUE(SameBits(y, wantY)) << where;

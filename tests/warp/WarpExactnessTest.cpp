@@ -7,18 +7,12 @@
 #include <random>
 #include <string>
 
-#include "warp/WarpIDW.h"
+#include "tests/warp/MessageCapture.h"
 #include "warp/WarpImage.h"
-#include "warp/WarpMLS.h"
+#include "warp/WarpMethodFactory.h"
 #include "warp/WarpRBF.h"
 
 namespace {
-
-std::unique_ptr<CWarpMethod> NewMethod(int kind) {
-    if (kind == 0) return std::make_unique<CWarpIDW>();
-    if (kind == 1) return std::make_unique<CWarpRBF>();
-    return std::make_unique<CWarpMLS>();
-}
 
 // An image of random pixel bytes and, below 24 bits, a random palette.
 CxImage RandomImage(LONG w, LONG h, WORD bpp, std::mt19937& rng) {
@@ -94,23 +88,23 @@ TEST(WarpExactness, ProductionRunEqualsThePlainRunByteForByte) {
             const std::string where = std::to_string(c.w) + "x" + std::to_string(c.h) + " " +
                                       std::to_string(c.bpp) + " bits, method " +
                                       std::to_string(kind);
-            auto plain = NewMethod(kind);
+            auto plain = MakeWarpMethod(kind);
             for (const auto& [p, q] : pairs)
                 plain->AddPair(p, q);
-            testing::internal::CaptureStdout();
+            MessageCapture plainMessages;
             const auto first = WarpImagePlain(source, *plain);
             const auto second = WarpImagePlain(*first, *plain);
-            const std::string plainSays = testing::internal::GetCapturedStdout();
+            const std::string plainSays = plainMessages.Take();
             for (unsigned threads : {1u, 2u, 3u, 7u}) {
                 if (large && threads % 2) continue; // keep the big images quick
-                auto fast = NewMethod(kind);
+                auto fast = MakeWarpMethod(kind);
                 fast->SetThreadCount(threads);
                 for (const auto& [p, q] : pairs)
                     fast->AddPair(p, q);
-                testing::internal::CaptureStdout();
+                MessageCapture fastMessages;
                 const auto fastFirst = WarpImage(source, *fast);
                 const auto fastSecond = WarpImage(*fastFirst, *fast);
-                EXPECT_EQ(testing::internal::GetCapturedStdout(), plainSays) << where;
+                EXPECT_EQ(fastMessages.Take(), plainSays) << where;
                 EXPECT_TRUE(SameBytes(*fastFirst, *first)) << where << ", " << threads;
                 EXPECT_TRUE(SameBytes(*fastSecond, *second)) << where << ", " << threads;
             }

@@ -4,9 +4,10 @@
 #include <memory>
 #include <random>
 
-#include "warp/WarpIDW.h"
+#include "tests/warp/MessageCapture.h"
 #include "warp/WarpImage.h"
 #include "warp/WarpMLS.h"
+#include "warp/WarpMethodFactory.h"
 #include "warp/WarpRBF.h"
 
 namespace {
@@ -35,12 +36,6 @@ CxImage Pattern(LONG w, LONG h) {
                               RGB(static_cast<BYTE>(x * 13 + 1), static_cast<BYTE>(y * 7 + 2),
                                   static_cast<BYTE>(x ^ y)));
     return img;
-}
-
-std::unique_ptr<CWarpMethod> NewMethod(int kind) {
-    if (kind == 0) return std::make_unique<CWarpIDW>();
-    if (kind == 1) return std::make_unique<CWarpRBF>();
-    return std::make_unique<CWarpMLS>();
 }
 
 const RGBQUAD kWhite{255, 255, 255, 0};
@@ -113,7 +108,7 @@ TEST(WarpImage, RandomPairsFollowTheForwardMappingRules) {
     for (int method = 0; method < 3; ++method) {
         for (int trial = 0; trial < 5; ++trial) {
             // the run's object, and a second one prepared alike for the expected map
-            auto run = NewMethod(method), ref = NewMethod(method);
+            auto run = MakeWarpMethod(method), ref = MakeWarpMethod(method);
             for (int i = 0; i < 3; ++i) {
                 const POINT p{coord(rng), coord(rng) % H}, q{p.x + shift(rng), p.y + shift(rng)};
                 run->AddPair(p, q);
@@ -121,10 +116,12 @@ TEST(WarpImage, RandomPairsFollowTheForwardMappingRules) {
             }
             for (POINT c : {POINT{0, 0}, POINT{0, H}, POINT{W, 0}, POINT{W, H}})
                 ref->AddPair(c, c);
-            testing::internal::CaptureStdout();
-            const auto out = WarpImage(src, *run);
-            ref->Prepare();
-            testing::internal::GetCapturedStdout();
+            std::unique_ptr<CxImage> out;
+            {
+                const MessageCapture quiet;
+                out = WarpImage(src, *run);
+                ref->Prepare();
+            }
             std::vector<int> last(W * H, -1); // index x * H + y of the winning source pixel
             for (LONG x = 0; x < W; ++x)
                 for (LONG y = 0; y < H; ++y) {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/ByteOrder.h"
-#include "tests/image/CodecTestSupport.h"
+#include "tests/image/codecs/CodecTestSupport.h"
 
 using namespace codectest;
 

@@ -1,4 +1,4 @@
-#include "tests/image/MetafileReference.h"
+#include "tests/image/codecs/MetafileReference.h"
 
 #include <array>
 #include <cstdio>

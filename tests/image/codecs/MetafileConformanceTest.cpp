@@ -17,8 +17,8 @@
 #include "image/CxImage.h"
 #include "platform/ByteOrder.h"
 #include "platform/MetafilePlayer.h"
-#include "tests/image/InkAgreement.h"
-#include "tests/image/MetafileReference.h"
+#include "tests/image/codecs/InkAgreement.h"
+#include "tests/image/codecs/MetafileReference.h"
 #include "tests/support/TestSupport.h"
 
 using testsupport::CorpusDir;

@@ -1,4 +1,4 @@
-#include "tests/image/InkAgreement.h"
+#include "tests/image/codecs/InkAgreement.h"
 
 namespace inkagreement {
 

@@ -1,4 +1,4 @@
-#include "tests/image/CodecTestSupport.h"
+#include "tests/image/codecs/CodecTestSupport.h"
 
 #include <gtest/gtest.h>
 

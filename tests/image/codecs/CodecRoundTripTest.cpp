@@ -9,7 +9,7 @@
 #include <cstring>
 #include <tuple>
 
-#include "tests/image/CodecTestSupport.h"
+#include "tests/image/codecs/CodecTestSupport.h"
 
 using namespace codectest;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "image/codecs/CxImageICO.h"
-#include "tests/image/CodecTestSupport.h"
+#include "tests/image/codecs/CodecTestSupport.h"
 
 using namespace codectest;
 

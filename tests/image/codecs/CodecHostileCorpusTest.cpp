@@ -20,7 +20,8 @@
 #include <map>
 #include <random>
 
-#include "tests/image/CodecTestSupport.h"
+#include "image/FormatList.h"
+#include "tests/image/codecs/CodecTestSupport.h"
 
 using namespace codectest;
 using testsupport::CorpusDir;
@@ -31,11 +32,14 @@ namespace {
 
 const fs::path kSeeds = fs::path(TORVEX_SOURCE_DIR) / "fuzz" / "seeds";
 
-std::vector<std::string> SeedFolders() {
-    std::vector<std::string> folders;
-    for (const auto& e : fs::directory_iterator(kSeeds))
-        if (e.is_directory()) folders.push_back(e.path().filename().string());
-    std::sort(folders.begin(), folders.end());
+using Folder = std::pair<std::string, DWORD>; // a folder of files and their format
+
+// Every format's seed folders.
+std::vector<Folder> SeedFolders() {
+    std::vector<Folder> folders;
+    for (const FormatInfo& f : Formats())
+        for (const char* folder : f.seedFolders)
+            if (folder) folders.emplace_back(folder, f.format);
     return folders;
 }
 
@@ -92,11 +96,14 @@ Bytes Mutated(const Bytes& seed, std::mt19937& random) {
     return m;
 }
 
-using Folder = std::pair<const char*, DWORD>; // a corpus folder and its format
-
-const Folder kFolders[] = {{"bmp", FORMAT_BMP},  {"gif", FORMAT_GIF}, {"ico", FORMAT_ICO},
-                           {"cur", FORMAT_ICO},  {"tga", FORMAT_TGA}, {"pcx", FORMAT_PCX},
-                           {"wbmp", FORMAT_WBMP}};
+// The corpus folders of the formats that are written, one per extension.
+std::vector<Folder> CorpusFolders() {
+    std::vector<Folder> folders;
+    for (const FormatInfo& f : Formats())
+        for (const char* extension : f.extensions)
+            if (f.canWrite && extension) folders.emplace_back(extension, f.format);
+    return folders;
+}
 
 // Files by the reason our rules treat them so.
 using Listing = std::vector<std::pair<const char*, std::vector<std::string>>>;
@@ -187,7 +194,7 @@ bool IsGood(const testsupport::OracleRow& oracle, const std::vector<std::string>
            manifest.at(4).rfind("[BAD", 0) != 0;
 }
 
-class CodecHostile : public testing::TestWithParam<std::string> {};
+class CodecHostile : public testing::TestWithParam<Folder> {};
 class CodecCorpus : public testing::TestWithParam<Folder> {};
 
 } // namespace
@@ -198,7 +205,8 @@ TEST_P(CodecHostile, TruncatedAndMutatedSeeds) {
     // them keep the sweep quick, and refuse larger claims with their message.
     const ScopedLimits limits(1u << 22, 1u << 24);
     std::vector<std::pair<std::string, Bytes>> seeds;
-    for (const auto& e : fs::directory_iterator(kSeeds / GetParam())) {
+    const auto& [folder, format] = GetParam();
+    for (const auto& e : fs::directory_iterator(kSeeds / folder)) {
         if (e.path().filename().string().rfind("README", 0) != 0)
             seeds.push_back({e.path().filename().string(), ReadFileBytes(e.path().string())});
     }
@@ -210,6 +218,7 @@ TEST_P(CodecHostile, TruncatedAndMutatedSeeds) {
         SCOPED_TRACE(name);
         CxImage whole;
         ASSERT_TRUE(DecodeBytes(seed, FORMAT_UNKNOWN, whole)) << whole.GetLastError();
+        EXPECT_EQ(whole.GetType(), format) << "a seed in another format's folder";
         for (std::size_t length = 0; length < seed.size(); ++length) {
             ASSERT_NO_FATAL_FAILURE(
                 Attempt(Bytes(seed.begin(), seed.begin() + long(length)), whole.GetType(), cuts))
@@ -223,12 +232,12 @@ TEST_P(CodecHostile, TruncatedAndMutatedSeeds) {
     EXPECT_GT(mutants.decoded, 0);
     std::printf("[ hostile ] %s: %zu seeds; cuts %d decoded, %d refused; mutants %d decoded, %d "
                 "refused\n",
-                GetParam().c_str(), seeds.size(), cuts.decoded, cuts.refused, mutants.decoded,
+                folder.c_str(), seeds.size(), cuts.decoded, cuts.refused, mutants.decoded,
                 mutants.refused);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, CodecHostile, testing::ValuesIn(SeedFolders()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& info) { return info.param.first; });
 
 TEST_P(CodecCorpus, GoodFilesMatchTheReferenceOthersFailCleanly) {
     if (CorpusDir().empty()) GTEST_SKIP() << "the corpus is absent";
@@ -272,9 +281,9 @@ TEST_P(CodecCorpus, GoodFilesMatchTheReferenceOthersFailCleanly) {
     }
     std::printf("[ corpus ] %s: %d good files: %d decoded (%d match, %d differ by design), %d "
                 "refused by design; %d other files: %d decoded, %d refused\n",
-                folder.first, good, good - refusedByDesign, matched, byDesign, refusedByDesign,
-                others, othersDecoded, others - othersDecoded);
+                folder.first.c_str(), good, good - refusedByDesign, matched, byDesign,
+                refusedByDesign, others, othersDecoded, others - othersDecoded);
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, CodecCorpus, testing::ValuesIn(kFolders),
-                         [](const auto& info) { return std::string(info.param.first); });
+INSTANTIATE_TEST_SUITE_P(Folders, CodecCorpus, testing::ValuesIn(CorpusFolders()),
+                         [](const auto& info) { return info.param.first; });

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "image/codecs/CxImageMetafile.h"
-#include "tests/image/CodecTestSupport.h"
+#include "tests/image/codecs/CodecTestSupport.h"
 #include "tests/support/MetafileWriter.h"
 
 using namespace codectest;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/image/CodecTestSupport.h"
+#include "tests/image/codecs/CodecTestSupport.h"
 
 using namespace codectest;
 

@@ -1,7 +1,7 @@
 // The ink-agreement figure of the conformance test on small made-up masks.
 #include <gtest/gtest.h>
 
-#include "tests/image/InkAgreement.h"
+#include "tests/image/codecs/InkAgreement.h"
 
 using inkagreement::Agreement;
 using inkagreement::InkMask;
