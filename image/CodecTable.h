@@ -8,7 +8,10 @@
 //   static bool HasSignature(CxFile*)
 // (a look at the first bytes, leaving the stream where it was) tells format
 // detection that a file it failed on is really of its format, so that its
-// message reaches the caller. Adding a codec is one line in CodecTable.cpp:
+// message reaches the caller. A codec with
+//   static constexpr bool kRefusesBeforeWriting = true
+// fails only before its first write (or on a failed write), so a save may
+// stream it straight into the file. Adding a codec is one line in CodecTable.cpp:
 // the codec class and its format's entry (FormatList.h).
 #pragma once
 
@@ -28,6 +31,7 @@ struct CodecEntry {
     bool (*encodeMulti)(CxImage& codec, CxFile* file, CxImage** images, int count);
     // Null when the format has no signature to recognise it by.
     bool (*hasSignature)(CxFile* file);
+    bool refusesBeforeWriting;
 };
 
 template <class Codec>
@@ -37,7 +41,8 @@ CodecEntry MakeCodecEntry(const FormatInfo& info) {
                  [](CxImage& c, CxFile* f) { return static_cast<Codec&>(c).Decode(f); },
                  [](CxImage& c, CxFile* f) { return static_cast<Codec&>(c).Encode(f); },
                  nullptr,
-                 nullptr};
+                 nullptr,
+                 false};
     if constexpr (requires(Codec & c, CxFile * f, CxImage * *p) { c.Encode(f, p, 1, false); }) {
         e.encodeMulti = [](CxImage& c, CxFile* f, CxImage** p, int n) {
             return static_cast<Codec&>(c).Encode(f, p, n, false);
@@ -45,6 +50,8 @@ CodecEntry MakeCodecEntry(const FormatInfo& info) {
     }
     if constexpr (requires(CxFile * f) { Codec::HasSignature(f); })
         e.hasSignature = &Codec::HasSignature;
+    if constexpr (requires { Codec::kRefusesBeforeWriting; })
+        e.refusesBeforeWriting = Codec::kRefusesBeforeWriting;
     return e;
 }
 

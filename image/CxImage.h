@@ -200,7 +200,8 @@ public:
     bool Decode(std::FILE* stream, DWORD imagetype);
     bool Decode(const BYTE* buffer, DWORD size, DWORD imagetype);
     // Writes the file only when the encode succeeded, so a failed save never
-    // damages an existing file.
+    // damages an existing file. A codec that refuses an image before writing
+    // anything writes straight into the file; others encode into memory first.
     bool Save(const char* filename, DWORD imagetype);
     bool Encode(CxFile* stream, DWORD imagetype);
     bool Encode(std::FILE* stream, DWORD imagetype);
@@ -323,6 +324,8 @@ protected:
     // failure the stream is back there and message holds the text of the
     // first codec that recognised its signature and gave one, else nothing.
     bool Detect(CxFile* stream, std::string& message);
+    // Save's path for a codec that refuses an image before writing anything.
+    bool SaveStraight(const char* filename, DWORD imagetype);
     // Runs a codec's work (a callable returning its result); a CodecFailure
     // it throws becomes false, with its text (if any) in lastError. Defined
     // in image/codecs/CodecError.h.

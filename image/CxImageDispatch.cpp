@@ -4,6 +4,7 @@
 #include <string>
 
 #include "image/CodecTable.h"
+#include "image/CxCreateOnWriteFile.h"
 #include "image/CxIOFile.h"
 #include "image/CxImage.h"
 #include "image/CxMemFile.h"
@@ -125,11 +126,14 @@ bool CxImage::Decode(const BYTE* buffer, DWORD size, DWORD imagetype) {
 }
 
 bool CxImage::Save(const char* filename, DWORD imagetype) {
+    if (!filename) return false;
+    const CodecEntry* codec = FindCodec(imagetype);
+    if (codec && codec->refusesBeforeWriting) return SaveStraight(filename, imagetype);
     // Encode into memory first, so a failed encode never truncates an
     // existing file.
     BYTE* buffer = nullptr;
     long size = 0;
-    if (!filename || !Encode(buffer, size, imagetype)) return false;
+    if (!Encode(buffer, size, imagetype)) return false;
     bool ok = false;
     if (UniqueFile f{std::fopen(filename, "wb")}) {
         ok = std::fwrite(buffer, 1, static_cast<std::size_t>(size), f.get()) ==
@@ -138,6 +142,17 @@ bool CxImage::Save(const char* filename, DWORD imagetype) {
     }
     FreeMemory(buffer);
     return ok;
+}
+
+bool CxImage::SaveStraight(const char* filename, DWORD imagetype) {
+    // The file is created by the encoder's first write, after its checks.
+    CxCreateOnWriteFile file(filename);
+    const std::string before = info.lastError;
+    if (Encode(&file, imagetype)) return file.Close();
+    // A file that cannot be created is the caller's to explain, as when a
+    // whole encoded block cannot be written.
+    if (file.CreateFailed()) SetLastError(before.c_str());
+    return false;
 }
 
 bool CxImage::Encode(CxFile* stream, DWORD imagetype) {

@@ -22,6 +22,8 @@ public:
     static bool HasSignature(CxFile* hFile);
     // Writes this image as a BI_RGB file with a 40-byte header.
     bool Encode(CxFile* hFile);
+    // Encode checks the image before it writes anything.
+    static constexpr bool kRefusesBeforeWriting = true;
 
     // Reads the information header at the current position and normalises it
     // into the 40-byte layout: a core header is widened, a zero biSizeImage

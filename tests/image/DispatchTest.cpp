@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,43 @@ TEST(Dispatch, FailedSavesNeverTouchTheFile) {
     EXPECT_EQ(content, "precious");
     std::remove(path.c_str());
     EXPECT_FALSE(rgb.Save(path.c_str(), FORMAT_WBMP));
+    EXPECT_FALSE(std::ifstream(path).good());
+}
+
+// Saving writes exactly the encoded bytes, replacing what the file held,
+// whether the codec streams into the file (BMP) or encodes into memory first.
+TEST(Dispatch, SavesWriteTheEncodedBytes) {
+    CxImage rgb(5, 3, 24), mono(9, 2, 1);
+    rgb.SetPixelColor(4, 2, RGB(10, 20, 30));
+    mono.SetPixelIndex(3, 1, 1);
+    const struct {
+        CxImage* image;
+        DWORD format;
+    } cases[] = {{&rgb, FORMAT_BMP}, {&mono, FORMAT_BMP}, {&rgb, FORMAT_TGA}, {&mono, FORMAT_WBMP}};
+    const std::string path = testing::TempDir() + "torvex_saved";
+    for (const auto& c : cases) {
+        std::ofstream(path) << "an older and much longer content than any of these images";
+        ASSERT_TRUE(c.image->Save(path.c_str(), c.format)) << c.format;
+        BYTE* block = nullptr;
+        long size = 0;
+        ASSERT_TRUE(c.image->Encode(block, size, c.format));
+        std::ifstream in(path, std::ios::binary);
+        const std::vector<char> saved{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_EQ(saved, std::vector<char>(block, block + size)) << c.format;
+        CxImage::FreeMemory(block);
+    }
+    std::remove(path.c_str());
+}
+
+// A file that cannot be created leaves lastError as it was (the caller says
+// why), and creates nothing.
+TEST(Dispatch, SavesIntoAMissingFolderFailWithoutAText) {
+    const std::string path = testing::TempDir() + "torvex_no_such_folder/out.bmp";
+    CxImage rgb(2, 2, 24);
+    for (DWORD format : {DWORD(FORMAT_BMP), DWORD(FORMAT_TGA)}) {
+        EXPECT_FALSE(rgb.Save(path.c_str(), format));
+        EXPECT_STREQ(rgb.GetLastError(), "") << format;
+    }
     EXPECT_FALSE(std::ifstream(path).good());
 }
 

@@ -1,0 +1,39 @@
+// CxCreateOnWriteFile: a CxFile that writes to a named file, created (or
+// truncated) only when the first byte is written. An encoder that refuses the
+// image before writing anything leaves an existing file as it was.
+#pragma once
+
+#include <string>
+
+#include "image/CxIOFile.h"
+
+class CxCreateOnWriteFile : public CxFile {
+public:
+    explicit CxCreateOnWriteFile(const char* filename) : m_name(filename) {}
+
+    // Creates the file if nothing was written yet; then closes it. False when
+    // the file cannot be created or a write or the close failed.
+    bool Close() override;
+    std::size_t Read(void* buffer, std::size_t size, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t size, std::size_t count) override;
+    bool Seek(long offset, int origin) override;
+    long Tell() override;
+    long Size() override;
+    bool Flush() override;
+    bool Eof() override;
+    long Error() override;
+    long GetC() override;
+
+    // True when the file was wanted and could not be created.
+    bool CreateFailed() const { return m_state == State::Failed; }
+
+private:
+    // Opens the file for writing on first use; false when it cannot.
+    bool Created();
+
+    enum class State { NotCreated, Open, Failed, Closed };
+
+    std::string m_name;
+    CxIOFile m_file;
+    State m_state = State::NotCreated;
+};
