@@ -36,7 +36,7 @@ CHoleFiller::CHoleFiller(const WarpRun& run)
     : m_run(run), m_bits(run.output->GetBits(0)), m_effWidth(run.output->GetEffWidth()),
       m_sums(run.width) {}
 
-// The mask holds only 0 and 1, so multiplying by it adds a covered pixel and
+// Covered (mask not 0) as 0 or 1: multiplying by it adds a covered pixel and
 // skips a hole without a branch.
 void CHoleFiller::AddRow(LONG row) {
     const LONG W = m_run.width;
@@ -44,7 +44,7 @@ void CHoleFiller::AddRow(LONG row) {
     const BYTE* pixels = m_bits + std::size_t(row) * m_effWidth;
     ColumnSums* sums = m_sums.data();
     for (LONG x = 0; x < W; ++x) {
-        const std::int32_t c = covered[x];
+        const std::int32_t c = covered[x] != 0;
         sums[x].count += c;
         sums[x].blue += c * pixels[3 * x];
         sums[x].green += c * pixels[3 * x + 1];
@@ -60,7 +60,7 @@ void CHoleFiller::SlideRows(LONG in, LONG out) {
     const BYTE* pixelsOut = m_bits + std::size_t(out) * m_effWidth;
     ColumnSums* sums = m_sums.data();
     for (LONG x = 0; x < W; ++x) {
-        const std::int32_t a = coveredIn[x], r = coveredOut[x];
+        const std::int32_t a = coveredIn[x] != 0, r = coveredOut[x] != 0;
         sums[x].count += a - r;
         sums[x].blue += a * pixelsIn[3 * x] - r * pixelsOut[3 * x];
         sums[x].green += a * pixelsIn[3 * x + 1] - r * pixelsOut[3 * x + 1];

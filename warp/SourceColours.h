@@ -12,21 +12,23 @@ class CSourceColours {
 public:
     explicit CSourceColours(const CxImage& source);
 
-    // The colour of pixel (x, row), which must lie inside the image; only
-    // blue, green and red are meaningful.
-    RGBQUAD At(LONG x, LONG row) const {
-        const BYTE* line = m_bits + static_cast<std::size_t>(row) * m_effWidth;
-        const std::size_t ux = static_cast<std::size_t>(x);
-        switch (m_bpp) {
-        case 24:
-            return RGBQUAD{line[3 * ux], line[3 * ux + 1], line[3 * ux + 2], 0};
-        case 8:
-            return m_palette[line[ux]];
-        case 4:
-            return m_palette[(line[ux / 2] >> (4 * (1 - ux % 2))) & 15];
-        default:
-            return m_palette[(line[ux / 8] >> (7 - ux % 8)) & 1];
-        }
+    WORD Bpp() const { return m_bpp; }
+    // The first byte of stored row `row`, and the distance between rows.
+    const BYTE* Row(LONG row) const { return m_bits + static_cast<std::size_t>(row) * m_effWidth; }
+    std::size_t Stride() const { return m_effWidth; }
+
+    // The colour of pixel x of a row of an image of Bpp bits; only blue,
+    // green and red are meaningful.
+    template <WORD Bpp>
+    RGBQUAD InRow(const BYTE* line, std::size_t x) const {
+        if constexpr (Bpp == 24)
+            return RGBQUAD{line[3 * x], line[3 * x + 1], line[3 * x + 2], 0};
+        else if constexpr (Bpp == 8)
+            return m_palette[line[x]];
+        else if constexpr (Bpp == 4)
+            return m_palette[(line[x / 2] >> (4 * (1 - x % 2))) & 15];
+        else
+            return m_palette[(line[x / 8] >> (7 - x % 8)) & 1];
     }
 
 private:

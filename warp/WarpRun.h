@@ -13,7 +13,7 @@ struct FreeBlock {
 
 struct WarpRun {
     std::unique_ptr<CxImage> output;         // W x H, 24 bits, to be cleared to 255
-    std::unique_ptr<BYTE[], FreeBlock> mask; // (row * W + x): 1 where a source pixel landed
+    std::unique_ptr<BYTE[], FreeBlock> mask; // (row * W + x): not 0 where a source pixel landed
     LONG width = 0, height = 0;
 };
 

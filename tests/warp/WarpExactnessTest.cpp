@@ -27,8 +27,9 @@ CxImage RandomImage(LONG w, LONG h, WORD bpp, std::mt19937& rng) {
     return img;
 }
 
-// The kinds of pair sets the runs are tried with.
-enum class Pairs { Inside, SharedSource, FarOutside, NearLimits, None };
+// The kinds of pair sets the runs are tried with. Mirrored and Collapsed
+// send most pixels into other threads' columns, and many onto one pixel.
+enum class Pairs { Inside, SharedSource, FarOutside, NearLimits, None, Mirrored, Collapsed };
 
 std::vector<std::pair<POINT, POINT>> RandomPairs(Pairs kind, LONG w, LONG h, std::mt19937& rng) {
     std::uniform_int_distribution<LONG> px(0, w - 1), py(0, h - 1), shift(-9, 9);
@@ -42,6 +43,8 @@ std::vector<std::pair<POINT, POINT>> RandomPairs(Pairs kind, LONG w, LONG h, std
         if (kind == Pairs::FarOutside && i % 2) q = POINT{p.x * 40 - 100000, -p.y * 30 + 7};
         if (kind == Pairs::NearLimits && i % 3 == 1) p = POINT{huge(rng), huge(rng)};
         if (kind == Pairs::NearLimits && i % 3 == 2) q = POINT{INT32_MAX - i, INT32_MIN + i};
+        if (kind == Pairs::Mirrored) q = POINT{w - 1 - p.x, h - 1 - p.y};
+        if (kind == Pairs::Collapsed) q = POINT{w / 3, h / 2};
         pairs.push_back({p, q});
     }
     return pairs;
@@ -78,6 +81,10 @@ TEST(WarpExactness, ProductionRunEqualsThePlainRunByteForByte) {
         {1001, 703, 8, Pairs::SharedSource},
         // Ten chunks on two rows: most of seven members own no row.
         {40009, 2, 8, Pairs::SharedSource},
+        {301, 207, 24, Pairs::Mirrored},
+        {97, 1203, 8, Pairs::Mirrored},
+        {640, 480, 4, Pairs::Collapsed},
+        {203, 2, 1, Pairs::Collapsed},
     };
     std::mt19937 rng(20261207);
     for (const Case& c : cases) {
