@@ -1,6 +1,6 @@
 #include "warp/HoleFill.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace {
 
@@ -40,7 +40,7 @@ CHoleFiller::CHoleFiller(const WarpRun& run)
 // skips a hole without a branch.
 void CHoleFiller::AddRow(LONG row) {
     const LONG W = m_run.width;
-    const BYTE* covered = m_run.mask.get() + std::size_t(row) * W;
+    const MaskCell* covered = m_run.mask.get() + std::size_t(row) * W;
     const BYTE* pixels = m_bits + std::size_t(row) * m_effWidth;
     ColumnSums* sums = m_sums.data();
     for (LONG x = 0; x < W; ++x) {
@@ -54,8 +54,8 @@ void CHoleFiller::AddRow(LONG row) {
 
 void CHoleFiller::SlideRows(LONG in, LONG out) {
     const LONG W = m_run.width;
-    const BYTE* coveredIn = m_run.mask.get() + std::size_t(in) * W;
-    const BYTE* coveredOut = m_run.mask.get() + std::size_t(out) * W;
+    const MaskCell* coveredIn = m_run.mask.get() + std::size_t(in) * W;
+    const MaskCell* coveredOut = m_run.mask.get() + std::size_t(out) * W;
     const BYTE* pixelsIn = m_bits + std::size_t(in) * m_effWidth;
     const BYTE* pixelsOut = m_bits + std::size_t(out) * m_effWidth;
     ColumnSums* sums = m_sums.data();
@@ -70,7 +70,7 @@ void CHoleFiller::SlideRows(LONG in, LONG out) {
 
 void CHoleFiller::FillHolesOfRow(LONG row) {
     const LONG W = m_run.width;
-    const BYTE* covered = m_run.mask.get() + std::size_t(row) * W;
+    const MaskCell* covered = m_run.mask.get() + std::size_t(row) * W;
     BYTE* pixels = m_bits + std::size_t(row) * m_effWidth;
     const ColumnSums* sums = m_sums.data();
     // The 5x5 window around hole `at`; the window of the hole next to it
@@ -80,9 +80,9 @@ void CHoleFiller::FillHolesOfRow(LONG row) {
     for (LONG cx = 2; cx <= W - 3; ++cx) {
         if (covered[cx]) {
             // Skip the covered stretch at once.
-            const void* hole = std::memchr(covered + cx, 0, std::size_t(W - 2 - cx));
-            if (!hole) return;
-            cx = static_cast<LONG>(static_cast<const BYTE*>(hole) - covered);
+            const MaskCell* hole = std::find(covered + cx, covered + W - 2, MaskCell{0});
+            if (hole == covered + W - 2) return;
+            cx = static_cast<LONG>(hole - covered);
         }
         if (cx == at + 1) {
             window.count += sums[cx + 2].count - sums[cx - 3].count;

@@ -1,14 +1,16 @@
-// The production warping run. The pixels, in visiting order (x major, y
-// minor), are split into one contiguous range per member of the team, and
-// the output's columns into bands the same way: member m maps its range and
-// writes the landings that fall in its own band straight into the output.
-// Landings in another member's band wait in a bounded list; whenever a list
-// is nearly full, and at the end, the members meet and each applies every
-// list's landings that fall in its own band. The mask records which member
-// covered a pixel last (its number + 1), and a landing never replaces one of
-// a later member: since later members hold later pixels, and each member's
-// landings on one output pixel arrive in visiting order, the pixel visited
-// last wins. Hole filling then runs on blocks of rows.
+// The production warping run. The source columns are split into one band
+// per member of the team, and so are the output's columns: member m maps the
+// pixels of its columns and writes the landings that fall in its own band
+// straight into the output. Landings in another member's band wait in a
+// bounded list; whenever a list is nearly full, and at the end, the members
+// meet and each applies every list's landings that fall in its own band.
+// A member maps blocks of a few columns and lands them row by row, which
+// keeps the rows it touches in cache. Visiting order is x major, y minor, so
+// the pixel visited last on an output pixel is the one of the highest source
+// column, and of those the lowest in the column (highest y): the mask keeps
+// the column + 1 of the pixel last landed, a landing never replaces one of a
+// higher column, and the landings of one column arrive in y order. Hole
+// filling then runs on blocks of rows.
 #include <algorithm>
 #include <atomic>
 #include <barrier>
@@ -22,18 +24,19 @@
 
 namespace {
 
-// Pixels mapped at once: bounds the buffer of mapped points.
-constexpr std::uint64_t kChunkPixels = 8192;
+// A block of pixels mapped at once: a few columns of up to kBlockRows rows.
+constexpr LONG kBlockColumns = 8;
+constexpr LONG kBlockRows = 1024;
+constexpr std::size_t kBlockPixels = std::size_t{kBlockColumns} * kBlockRows;
 // Landings for other members' bands a member holds at most.
-constexpr std::size_t kDeferredLimit = 4 * kChunkPixels;
-// A member marks the mask with its number + 1, in a byte.
-constexpr unsigned kMaxMembers = 255;
+constexpr std::size_t kDeferredLimit = 4 * kBlockPixels;
 // Stored rows one member fills holes in at a time.
 constexpr LONG kHoleRows = 64;
 
 // A landing inside the output waiting for the member that owns its column.
 struct Landing {
     std::uint32_t x, row;
+    MaskCell mark; // the source column + 1
     BYTE blue, green, red;
 };
 
@@ -42,30 +45,29 @@ class CForwardPass {
 public:
     CForwardPass(const CxImage& source, const CWarpMethod& method, WarpRun& run, unsigned members)
         : m_method(method), m_colours(source), m_run(run), m_bits(run.output->GetBits(0)),
-          m_effWidth(run.output->GetEffWidth()),
-          m_pixels(std::uint64_t(run.width) * std::uint64_t(run.height)), m_members(members),
-          m_deferred(members), m_sync(members) {}
+          m_effWidth(run.output->GetEffWidth()), m_members(members), m_deferred(members),
+          m_sync(members) {}
 
-    // The share of member `member`: clears its rows of the output, maps its
-    // range of pixels and meets the others until all have finished.
+    // The share of member `member`: clears its rows of the output, maps the
+    // pixels of its columns and meets the others until all have finished.
     void Member(unsigned member);
 
 private:
-    // Maps pixels [begin, end) of the visiting order for member `member`.
-    void MapChunk(unsigned member, std::uint64_t begin, std::uint64_t end,
+    // Maps the block of `columns` columns from x0 and `rows` rows from view
+    // row y0, and lands it.
+    void MapBlock(unsigned member, LONG x0, LONG columns, LONG y0, LONG rows,
                   std::vector<POINT>& mapped, WarpScratch& scratch);
-    // Lands the mapped column run (x, y0) ... (x, y0 + count - 1) of a
-    // source of Bpp bits.
+    // Lands a mapped block (column c's points at mapped + c * rows) of a
+    // source of Bpp bits, row by row.
     template <WORD Bpp>
-    void LandRun(unsigned member, LONG x, LONG y0, int count, const POINT* mapped);
+    void LandBlock(unsigned member, LONG x0, LONG columns, LONG y0, LONG rows, const POINT* mapped);
     // Waits for every member, applies the deferred landings in this member's
     // band, and waits again. True when every member had finished mapping.
     bool Meet(unsigned member);
-    // Writes a landing of member mark - 1 unless a later member covered the
-    // pixel already.
-    void Land(BYTE mark, std::uint32_t x, std::uint32_t row, RGBQUAD colour) {
-        const std::size_t at = std::size_t{row} * std::size_t(m_run.width) + x;
-        BYTE& covered = m_run.mask[at];
+    // Writes a landing from source column mark - 1 unless one from a higher
+    // column covered the pixel already.
+    void Land(MaskCell mark, std::uint32_t x, std::uint32_t row, RGBQUAD colour) {
+        MaskCell& covered = m_run.mask[std::size_t{row} * std::size_t(m_run.width) + x];
         if (covered > mark) return;
         covered = mark;
         BYTE* p = m_bits + std::size_t{row} * m_effWidth + 3 * std::size_t{x};
@@ -74,8 +76,8 @@ private:
         p[2] = colour.rgbRed;
     }
     // The first column of member `member`'s band.
-    std::uint32_t BandBegin(unsigned member) const {
-        return static_cast<std::uint32_t>(
+    LONG BandBegin(unsigned member) const {
+        return static_cast<LONG>(
             CThreadTeam::PartBegin(std::size_t(m_run.width), member, m_members));
     }
 
@@ -84,7 +86,6 @@ private:
     WarpRun& m_run;
     BYTE* const m_bits;
     const std::size_t m_effWidth;
-    const std::uint64_t m_pixels;
     const unsigned m_members;
     std::vector<std::vector<Landing>> m_deferred; // one list per member
     // Set by a member whose list is nearly full: everyone meets at once.
@@ -94,79 +95,78 @@ private:
 };
 
 void CForwardPass::Member(unsigned member) {
-    const std::uint64_t H = std::uint64_t(m_run.height);
+    const LONG H = m_run.height;
     // Each member clears its rows: the members share the clearing and the
     // first touch of the fresh pages.
-    const std::uint64_t rowBegin = CThreadTeam::PartBegin(H, member, m_members);
-    const std::uint64_t rowEnd = CThreadTeam::PartBegin(H, member + 1, m_members);
+    const std::size_t rowBegin = CThreadTeam::PartBegin(std::size_t(H), member, m_members);
+    const std::size_t rowEnd = CThreadTeam::PartBegin(std::size_t(H), member + 1, m_members);
     std::fill(m_bits + rowBegin * m_effWidth, m_bits + rowEnd * m_effWidth, BYTE{255});
     m_deferred[member].reserve(kDeferredLimit);
-    std::vector<POINT> mapped(kChunkPixels);
+    std::vector<POINT> mapped(kBlockPixels);
     WarpScratch scratch;
     m_sync.arrive_and_wait();
 
-    const std::uint64_t end = CThreadTeam::PartBegin(m_pixels, member + 1, m_members);
-    for (std::uint64_t t = CThreadTeam::PartBegin(m_pixels, member, m_members); t < end;) {
-        const std::uint64_t chunkEnd = std::min(end, t + kChunkPixels);
-        MapChunk(member, t, chunkEnd, mapped, scratch);
-        t = chunkEnd;
-        // Before a chunk starts, a list has room for all its landings.
-        if (m_deferred[member].size() > kDeferredLimit - kChunkPixels)
-            m_meetingWanted.store(true, std::memory_order_relaxed);
-        if (m_meetingWanted.load(std::memory_order_relaxed)) Meet(member);
+    const LONG end = BandBegin(member + 1);
+    for (LONG x0 = BandBegin(member); x0 < end; x0 += kBlockColumns) {
+        const LONG columns = std::min(kBlockColumns, end - x0);
+        for (LONG y0 = 0; y0 < H; y0 += kBlockRows) {
+            MapBlock(member, x0, columns, y0, std::min(kBlockRows, H - y0), mapped, scratch);
+            // Before a block starts, a list has room for all its landings.
+            if (m_deferred[member].size() > kDeferredLimit - kBlockPixels)
+                m_meetingWanted.store(true, std::memory_order_relaxed);
+            if (m_meetingWanted.load(std::memory_order_relaxed)) Meet(member);
+        }
     }
     m_finished.fetch_add(1);
     while (!Meet(member)) {
     }
 }
 
-void CForwardPass::MapChunk(unsigned member, std::uint64_t begin, std::uint64_t end,
+void CForwardPass::MapBlock(unsigned member, LONG x0, LONG columns, LONG y0, LONG rows,
                             std::vector<POINT>& mapped, WarpScratch& scratch) {
-    const std::uint64_t H = std::uint64_t(m_run.height);
-    for (std::uint64_t t = begin; t < end;) {
-        const LONG x = static_cast<LONG>(t / H), y0 = static_cast<LONG>(t % H);
-        const int count = static_cast<int>(std::min<std::uint64_t>(H - y0, end - t));
-        m_method.MapColumn(x, y0, count, mapped.data(), scratch);
-        switch (m_colours.Bpp()) {
-        case 24:
-            LandRun<24>(member, x, y0, count, mapped.data());
-            break;
-        case 8:
-            LandRun<8>(member, x, y0, count, mapped.data());
-            break;
-        case 4:
-            LandRun<4>(member, x, y0, count, mapped.data());
-            break;
-        default:
-            LandRun<1>(member, x, y0, count, mapped.data());
-            break;
-        }
-        t += static_cast<std::uint64_t>(count);
+    for (LONG c = 0; c < columns; ++c)
+        m_method.MapColumn(x0 + c, y0, rows, mapped.data() + c * rows, scratch);
+    switch (m_colours.Bpp()) {
+    case 24:
+        LandBlock<24>(member, x0, columns, y0, rows, mapped.data());
+        break;
+    case 8:
+        LandBlock<8>(member, x0, columns, y0, rows, mapped.data());
+        break;
+    case 4:
+        LandBlock<4>(member, x0, columns, y0, rows, mapped.data());
+        break;
+    default:
+        LandBlock<1>(member, x0, columns, y0, rows, mapped.data());
+        break;
     }
 }
 
 template <WORD Bpp>
-void CForwardPass::LandRun(unsigned member, LONG x, LONG y0, int count, const POINT* mapped) {
+void CForwardPass::LandBlock(unsigned member, LONG x0, LONG columns, LONG y0, LONG rows,
+                             const POINT* mapped) {
     const LONG W = m_run.width, H = m_run.height;
-    const BYTE mark = static_cast<BYTE>(member + 1);
-    const std::uint32_t bandBegin = BandBegin(member);
-    const std::uint32_t bandWidth = BandBegin(member + 1) - bandBegin;
+    const auto bandBegin = static_cast<std::uint32_t>(BandBegin(member));
+    const auto bandWidth = static_cast<std::uint32_t>(BandBegin(member + 1)) - bandBegin;
     std::vector<Landing>& deferred = m_deferred[member];
-    // View y and stored row r meet as r = H - 1 - y: the source rows go down.
-    const BYTE* const bits = m_colours.Row(0);
-    const std::size_t stride = m_colours.Stride(), ux = static_cast<std::size_t>(x);
-    std::size_t line = std::size_t(H - 1 - y0) * stride; // wraps after the last pixel
-    for (int k = 0; k < count; ++k, line -= stride) {
-        const POINT q = mapped[k];
-        const std::int64_t row = std::int64_t{H} - 1 - q.y;
-        if (q.x < 0 || q.x >= W || row < 0 || row >= H) continue;
-        const RGBQUAD c = m_colours.InRow<Bpp>(bits + line, ux);
-        const auto qx = static_cast<std::uint32_t>(q.x);
-        const auto r = static_cast<std::uint32_t>(row);
-        if (qx - bandBegin < bandWidth)
-            Land(mark, qx, r, c);
-        else
-            deferred.push_back(Landing{qx, r, c.rgbBlue, c.rgbGreen, c.rgbRed});
+    for (LONG k = 0; k < rows; ++k) {
+        // View y and stored row r meet as r = H - 1 - y.
+        const BYTE* line = m_colours.Row(H - 1 - (y0 + k));
+        for (LONG c = 0; c < columns; ++c) {
+            const POINT q = mapped[c * rows + k];
+            const std::int64_t row = std::int64_t{H} - 1 - q.y;
+            if (q.x < 0 || q.x >= W || row < 0 || row >= H) continue;
+            const LONG x = x0 + c;
+            const RGBQUAD colour = m_colours.InRow<Bpp>(line, static_cast<std::size_t>(x));
+            const auto mark = static_cast<MaskCell>(x) + 1;
+            const auto qx = static_cast<std::uint32_t>(q.x);
+            const auto r = static_cast<std::uint32_t>(row);
+            if (qx - bandBegin < bandWidth)
+                Land(mark, qx, r, colour);
+            else
+                deferred.push_back(
+                    Landing{qx, r, mark, colour.rgbBlue, colour.rgbGreen, colour.rgbRed});
+        }
     }
 }
 
@@ -175,14 +175,12 @@ bool CForwardPass::Meet(unsigned member) {
     // Nobody maps until everyone has passed the second wait.
     const bool allFinished = m_finished.load() == m_members;
     if (member == 0) m_meetingWanted.store(false, std::memory_order_relaxed);
-    const std::uint32_t bandBegin = BandBegin(member);
-    const std::uint32_t bandWidth = BandBegin(member + 1) - bandBegin;
-    for (unsigned from = 0; from < m_members; ++from) {
-        const BYTE mark = static_cast<BYTE>(from + 1);
-        for (const Landing& l : m_deferred[from])
+    const auto bandBegin = static_cast<std::uint32_t>(BandBegin(member));
+    const auto bandWidth = static_cast<std::uint32_t>(BandBegin(member + 1)) - bandBegin;
+    for (const std::vector<Landing>& list : m_deferred)
+        for (const Landing& l : list)
             if (l.x - bandBegin < bandWidth)
-                Land(mark, l.x, l.row, RGBQUAD{l.blue, l.green, l.red, 0});
-    }
+                Land(l.mark, l.x, l.row, RGBQUAD{l.blue, l.green, l.red, 0});
     m_sync.arrive_and_wait();
     m_deferred[member].clear();
     return allFinished;
@@ -205,10 +203,11 @@ void FillHoles(CThreadTeam& team, const WarpRun& run) {
 std::unique_ptr<CxImage> WarpImage(const CxImage& source, CWarpMethod& method) {
     WarpRun run;
     if (!StartWarpRun(source, method, run)) return nullptr;
+    // A member for every block, at most, and one column at least.
     const std::uint64_t pixels = std::uint64_t(run.width) * std::uint64_t(run.height);
-    const std::uint64_t chunks = (pixels + kChunkPixels - 1) / kChunkPixels;
+    const std::uint64_t blocks = (pixels + kBlockPixels - 1) / kBlockPixels;
     CThreadTeam team(static_cast<unsigned>(
-        std::min<std::uint64_t>({method.GetThreadCount(), chunks, kMaxMembers})));
+        std::min<std::uint64_t>({method.GetThreadCount(), blocks, std::uint64_t(run.width)})));
     CForwardPass pass(source, method, run, team.Size());
     team.Run([&](unsigned member) { pass.Member(member); });
     FillHoles(team, run);

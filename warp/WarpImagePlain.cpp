@@ -10,7 +10,7 @@ namespace {
 // Writes the 5x5 mean of covered output pixels into every uncovered pixel at
 // least two pixels from each edge. The mask is never updated, so a filled
 // pixel never feeds another hole.
-void FillHoles(CxImage& output, const BYTE* mask, LONG W, LONG H) {
+void FillHoles(CxImage& output, const MaskCell* mask, LONG W, LONG H) {
     for (LONG cx = 2; cx <= W - 3; ++cx) {
         for (LONG cy = 2; cy <= H - 3; ++cy) {
             if (mask[static_cast<std::size_t>(cy) * W + cx]) continue;

@@ -11,9 +11,9 @@ bool StartWarpRun(const CxImage& source, CWarpMethod& method, WarpRun& run) {
     if (!run.output->IsValid()) return false;
     // calloc leaves a fresh block untouched, so huge pages can still back it.
     const std::size_t maskSize = static_cast<std::size_t>(W) * H;
-    run.mask.reset(static_cast<BYTE*>(std::calloc(maskSize, 1)));
+    run.mask.reset(static_cast<MaskCell*>(std::calloc(maskSize, sizeof(MaskCell))));
     if (!run.mask) return false;
-    AdviseHugePages(run.mask.get(), maskSize);
+    AdviseHugePages(run.mask.get(), maskSize * sizeof(MaskCell));
 
     method.AddPair(POINT{0, 0}, POINT{0, 0});
     method.AddPair(POINT{0, H}, POINT{0, H});

@@ -1,6 +1,7 @@
 // The steps both warping runs share before they map any pixel.
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -8,12 +9,17 @@
 #include "warp/WarpMethod.h"
 
 struct FreeBlock {
-    void operator()(BYTE* block) const { std::free(block); }
+    void operator()(void* block) const { std::free(block); }
 };
 
+// A pixel of the mask: 0 where no source pixel landed.
+using MaskCell = std::uint32_t;
+
 struct WarpRun {
-    std::unique_ptr<CxImage> output;         // W x H, 24 bits, to be cleared to 255
-    std::unique_ptr<BYTE[], FreeBlock> mask; // (row * W + x): not 0 where a source pixel landed
+    std::unique_ptr<CxImage> output; // W x H, 24 bits, to be cleared to 255
+    // (row * W + x): not 0 where a source pixel landed; the production run
+    // keeps the source column + 1 of the last one there.
+    std::unique_ptr<MaskCell[], FreeBlock> mask;
     LONG width = 0, height = 0;
 };
 
