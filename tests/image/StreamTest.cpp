@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "image/CxCreateOnWriteFile.h"
 #include "image/CxIOFile.h"
 #include "image/CxMemFile.h"
 
@@ -90,4 +91,57 @@ TEST(IOFile, CallersStreamStaysOpenAndSizeKeepsThePosition) {
     }
     EXPECT_EQ(std::fseek(fp, 0, SEEK_SET), 0) << "the destructor left the stream open";
     std::fclose(fp);
+}
+
+namespace {
+
+std::string Contents(const std::string& path) {
+    std::string text;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;)
+            text.push_back(static_cast<char>(c));
+        std::fclose(f);
+    }
+    return text;
+}
+
+} // namespace
+
+// The file appears (replacing an old one) only with the first write; a close
+// without writes still leaves an empty file, as a successful empty encode
+// must.
+TEST(CreateOnWriteFile, CreatesTheFileOnlyWhenWrittenOrClosed) {
+    const std::string path = testing::TempDir() + "torvex_create_on_write";
+    {
+        std::FILE* old = std::fopen(path.c_str(), "wb");
+        std::fputs("old", old);
+        std::fclose(old);
+    }
+    {
+        CxCreateOnWriteFile unused(path.c_str());
+        EXPECT_EQ(unused.Tell(), 0);
+        EXPECT_EQ(unused.Error(), 0);
+    }
+    EXPECT_EQ(Contents(path), "old") << "never written: the old file stays";
+
+    CxCreateOnWriteFile f(path.c_str());
+    EXPECT_EQ(f.Write("new", 1, 3), 3u);
+    EXPECT_TRUE(f.PutC('!'));
+    EXPECT_EQ(f.Tell(), 4);
+    EXPECT_TRUE(f.Close());
+    EXPECT_EQ(Contents(path), "new!");
+
+    CxCreateOnWriteFile empty(path.c_str());
+    EXPECT_TRUE(empty.Close());
+    EXPECT_EQ(Contents(path), "");
+    std::remove(path.c_str());
+}
+
+TEST(CreateOnWriteFile, AFileThatCannotBeCreatedFailsEveryWrite) {
+    CxCreateOnWriteFile f((testing::TempDir() + "torvex_no_such_folder/x").c_str());
+    EXPECT_FALSE(f.CreateFailed());
+    EXPECT_EQ(f.Write("x", 1, 1), 0u);
+    EXPECT_TRUE(f.CreateFailed());
+    EXPECT_NE(f.Error(), 0);
+    EXPECT_FALSE(f.Close());
 }
