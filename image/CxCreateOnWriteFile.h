@@ -7,22 +7,18 @@
 
 #include "image/CxIOFile.h"
 
-class CxCreateOnWriteFile : public CxFile {
+class CxCreateOnWriteFile : public CxIOFile {
 public:
     explicit CxCreateOnWriteFile(const char* filename) : m_name(filename) {}
 
     // Creates the file if nothing was written yet; then closes it. False when
     // the file cannot be created or a write or the close failed.
     bool Close() override;
-    std::size_t Read(void* buffer, std::size_t size, std::size_t count) override;
     std::size_t Write(const void* buffer, std::size_t size, std::size_t count) override;
+    bool PutC(unsigned char c) override;
     bool Seek(long offset, int origin) override;
-    long Tell() override;
-    long Size() override;
-    bool Flush() override;
-    bool Eof() override;
+    // 0 before the first write; not 0 once the file could not be created.
     long Error() override;
-    long GetC() override;
 
     // True when the file was wanted and could not be created.
     bool CreateFailed() const { return m_state == State::Failed; }
@@ -34,6 +30,5 @@ private:
     enum class State { NotCreated, Open, Failed, Closed };
 
     std::string m_name;
-    CxIOFile m_file;
     State m_state = State::NotCreated;
 };
