@@ -48,11 +48,13 @@ public:
           m_effWidth(run.output->GetEffWidth()), m_members(members), m_deferred(members),
           m_sync(members) {}
 
-    // The share of member `member`: clears its rows of the output, maps the
-    // pixels of its columns and meets the others until all have finished.
+    // The share of member `member`: clears its columns of the output, maps
+    // the pixels of its columns and meets the others until all have finished.
     void Member(unsigned member);
 
 private:
+    // Sets the output's bytes in this member's columns to 255.
+    void ClearBand(unsigned member);
     // Maps the block of `columns` columns from x0 and `rows` rows from view
     // row y0, and lands it.
     void MapBlock(unsigned member, LONG x0, LONG columns, LONG y0, LONG rows,
@@ -96,15 +98,10 @@ private:
 
 void CForwardPass::Member(unsigned member) {
     const LONG H = m_run.height;
-    // Each member clears its rows: the members share the clearing and the
-    // first touch of the fresh pages.
-    const std::size_t rowBegin = CThreadTeam::PartBegin(std::size_t(H), member, m_members);
-    const std::size_t rowEnd = CThreadTeam::PartBegin(std::size_t(H), member + 1, m_members);
-    std::fill(m_bits + rowBegin * m_effWidth, m_bits + rowEnd * m_effWidth, BYTE{255});
+    ClearBand(member);
     m_deferred[member].reserve(kDeferredLimit);
     std::vector<POINT> mapped(kBlockPixels);
     WarpScratch scratch;
-    m_sync.arrive_and_wait();
 
     const LONG end = BandBegin(member + 1);
     for (LONG x0 = BandBegin(member); x0 < end; x0 += kBlockColumns) {
@@ -119,6 +116,19 @@ void CForwardPass::Member(unsigned member) {
     }
     m_finished.fetch_add(1);
     while (!Meet(member)) {
+    }
+}
+
+// Only the owner of a band writes it, so it clears it first, and no one
+// waits: the lines it writes stay in its own cache.
+void CForwardPass::ClearBand(unsigned member) {
+    const std::size_t begin = 3 * std::size_t(BandBegin(member));
+    // The last band takes the rows' padding.
+    const std::size_t end =
+        member + 1 == m_members ? m_effWidth : 3 * std::size_t(BandBegin(member + 1));
+    for (std::size_t row = 0; row < std::size_t(m_run.height); ++row) {
+        BYTE* line = m_bits + row * m_effWidth;
+        std::fill(line + begin, line + end, BYTE{255});
     }
 }
 
