@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "warp/WarpImage.h"
 #include "warp/WarpMethodFactory.h"
@@ -61,8 +62,30 @@ void BM_WarpImage(benchmark::State& state) {
                    (threads == 0 ? " plain" : " production, threads " + std::to_string(threads)));
 }
 
+// The mapping alone, every column on one thread, with nothing landed: the
+// floor the kernels set (state.range(0): the method).
+void BM_MapColumns(benchmark::State& state) {
+    const int kind = static_cast<int>(state.range(0));
+    auto method = MethodWithPairs(kind, 1);
+    method->AddPair(POINT{0, 0}, POINT{0, 0});
+    method->AddPair(POINT{0, kSide}, POINT{0, kSide});
+    method->AddPair(POINT{kSide, 0}, POINT{kSide, 0});
+    method->AddPair(POINT{kSide, kSide}, POINT{kSide, kSide});
+    method->Prepare();
+    std::vector<POINT> column(kSide);
+    WarpScratch scratch;
+    for (auto _ : state) {
+        for (LONG x = 0; x < kSide; ++x)
+            method->MapColumn(x, 0, kSide, column.data(), scratch);
+        benchmark::DoNotOptimize(column.data());
+    }
+    static const char* const kNames[] = {"idw", "rbf", "mls"};
+    state.SetLabel(std::string(kNames[kind]) + ", 24 pairs with the corners");
+}
+
 } // namespace
 
+BENCHMARK(BM_MapColumns)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WarpImage)
     ->ArgsProduct({{0, 1, 2}, {0, 1, 2}})
     ->Unit(benchmark::kMillisecond)
