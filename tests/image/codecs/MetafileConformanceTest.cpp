@@ -54,6 +54,12 @@ const std::map<std::string, std::string> kReferenceWrong = {
     {"emf/libemf2svg-corrupted/bad_corrupted_2017-02-12-010400.emf",
      "emf2svg draws the chart's bitmaps as a black panel with white bars; the records draw blue "
      "bars on white"},
+    {"emf/poi/63327.emf",
+     "emf2svg centres the caption by its unstretched width, then draws it stretched 2.9 times "
+     "by the anisotropic frame, so it starts near the centre and runs off the right edge"},
+    {"wmf/libwmf/fulltest.wmf",
+     "ImageMagick draws the text about 0.7 times too small: the 48-point bold title is 670 pixels "
+     "wide where Arial Bold at 64 pixels per em takes 942"},
     {"wmf/poi/64716_image3.wmf",
      "ImageMagick reads the GB2312 strings as single bytes and draws accented Latin letters where "
      "the records have Chinese"},
