@@ -60,6 +60,13 @@ const std::map<std::string, std::string> kReferenceWrong = {
     {"wmf/libwmf/fulltest.wmf",
      "ImageMagick draws the text about 0.7 times too small: the 48-point bold title is 670 pixels "
      "wide where Arial Bold at 64 pixels per em takes 942"},
+    {"wmf/libwmf/p0000001.wmf",
+     "ImageMagick draws Times New Roman in a sans face and maps a wider area than the window onto "
+     "the picture: the right bracket, at 4578 of the window's 4800 units, lands at 0.87 of the "
+     "width"},
+    {"wmf/libwmf/text.wmf",
+     "ImageMagick sizes this file without header or window from its own estimate of the text, "
+     "which cuts off the strings at x = 150 and the rotated ones, then squeezes the rows"},
     {"wmf/poi/64716_image3.wmf",
      "ImageMagick reads the GB2312 strings as single bytes and draws accented Latin letters where "
      "the records have Chinese"},
