@@ -41,14 +41,17 @@ void MetafileCanvas::GradientRects(std::span<const GradientVertex> vertices,
             RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)},
             visible.Bounds());
         if (!Spend(AreaOf(r) + 1)) return;
-        // The shade runs from `from`'s edge to `to`'s, whichever way round.
-        const double start = vertical ? a.y : a.x, span = vertical ? b.y - a.y : b.x - a.x;
+        // The shade runs from `from`'s side, whose first row or column has
+        // its colour, to `to`'s.
+        const double first = vertical ? std::min(a.y, b.y) : std::min(a.x, b.x);
+        const double span = vertical ? std::fabs(0.0 + b.y - a.y) : std::fabs(0.0 + b.x - a.x);
+        const bool reversed = vertical ? a.y > b.y : a.x > b.x;
         const Channels c0 = ChannelsOf(from), c1 = ChannelsOf(to);
         visible.ForEachRectIn(r, [&](const RECT& part) {
             for (LONG y = part.top; y < part.bottom; ++y) {
                 for (LONG x = part.left; x < part.right; ++x) {
-                    const double pos = (vertical ? y : x) + 0.5 - start;
-                    const double t = std::clamp(span != 0 ? pos / span : 0.0, 0.0, 1.0);
+                    const double pos = (vertical ? y : x) - first;
+                    const double t = reversed ? (span - 1 - pos) / span : pos / span;
                     raster.Set(x, y,
                                RgbOf({c0[0] + (c1[0] - c0[0]) * t, c0[1] + (c1[1] - c0[1]) * t,
                                       c0[2] + (c1[2] - c0[2]) * t}));
