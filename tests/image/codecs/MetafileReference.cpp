@@ -120,16 +120,17 @@ std::int32_t S32(const std::vector<std::uint8_t>& b, std::size_t at) {
 // the picture, where Windows maps the picture frame (0.01 mm). A copy of the
 // file whose bounds are its frame in the recording device's pixels, as our
 // player converts it, makes the two the same. A file without a usable frame
-// or device size is copied as it is.
+// or device size, or with a flipped frame, is copied as it is.
 bool WriteWithFrameAsBounds(const std::string& path, const std::string& out) {
     std::vector<std::uint8_t> b = ReadBytes(path);
     if (b.size() < 88) return false;
     const double devX = S32(b, 72), devY = S32(b, 76), mmX = S32(b, 80), mmY = S32(b, 84);
     std::array<double, 4> frame{};
-    for (std::size_t i = 0; i < 4; ++i)
-        frame[i] = S32(b, 24 + 4 * i) * (i % 2 ? devY / mmY : devX / mmX) / 100;
-    if (devX > 0 && devY > 0 && mmX > 0 && mmY > 0 && std::fabs(frame[2] - frame[0]) >= 1 &&
-        std::fabs(frame[3] - frame[1]) >= 1) {
+    if (devX > 0 && devY > 0 && mmX > 0 && mmY > 0) {
+        for (std::size_t i = 0; i < 4; ++i)
+            frame[i] = S32(b, 24 + 4 * i) * (i % 2 ? devY / mmY : devX / mmX) / 100;
+    }
+    if (frame[2] - frame[0] >= 1 && frame[3] - frame[1] >= 1) {
         for (std::size_t i = 0; i < 4; ++i) {
             const auto v = static_cast<std::uint32_t>(
                 static_cast<std::int32_t>(std::lround(std::clamp(frame[i], -1e9, 1e9))));
