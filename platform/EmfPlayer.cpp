@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/EmfBlitRecords.h"
 #include "platform/EmfRegionRecords.h"
 #include "platform/MetafileCanvas.h"
 #include "platform/MetafilePlayer.h"
@@ -31,6 +32,8 @@ enum : DWORD {
     EMR_SETMAPMODE = 17,
     EMR_SETBKMODE = 18,
     EMR_SETPOLYFILLMODE = 19,
+    EMR_SETROP2 = 20,
+    EMR_SETSTRETCHBLTMODE = 21,
     EMR_SETBKCOLOR = 25,
     EMR_MOVETOEX = 27,
     EMR_SCALEVIEWPORTEXTEX = 31,
@@ -179,6 +182,12 @@ void EmfPlayer::Record(DWORD type, const RecordView& r) {
         break;
     case EMR_SETBKCOLOR:
         s.bkColor = r.U32(8) & 0xFFFFFF;
+        break;
+    case EMR_SETROP2:
+        canvas.SetRop2(r.I32(8));
+        break;
+    case EMR_SETSTRETCHBLTMODE:
+        canvas.SetStretchMode(r.I32(8));
         break;
     case EMR_SETARCDIRECTION:
         s.clockwise = r.U32(8) == AD_CLOCKWISE;
@@ -487,7 +496,7 @@ void EmfPlayer::Blits(DWORD type, const RecordView& r) {
         break;
     default: // palettes, comments and the rest are skipped
         if (!PlayEmfRegionRecord(canvas, type, r, [this](DWORD i) { return BrushAt(i); }) &&
-            !PlayEmfText(canvas, type, r))
+            !PlayEmfBlitRecord(canvas, type, r) && !PlayEmfText(canvas, type, r))
             canvas.Skip(type);
         break;
     }

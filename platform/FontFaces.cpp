@@ -264,9 +264,12 @@ Match MatchFamily(const std::string& family, LONG weight, bool italic, BYTE char
 }
 
 // The family for a name that is not mapped and that no installed face has:
-// by the pitch and family bits, or the character set for CJK ones.
+// by the pitch and family bits, or the character set for CJK and symbol
+// ones (a symbol font's bytes are glyph codes, which only a symbol face
+// draws: Windows too falls back on one with the same character set).
 const char* FamilyByKind(BYTE pitchAndFamily, BYTE charset) {
     if (IsCjkCharset(charset)) return kCjk;
+    if (charset == 2) return kSymbolFamily; // SYMBOL_CHARSET
     if ((pitchAndFamily & 3) == 1 || (pitchAndFamily & 0xF0) == 0x30) return kMono;
     if ((pitchAndFamily & 0xF0) == 0x10) return kSerif;
     return kSans;

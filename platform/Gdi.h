@@ -121,6 +121,19 @@ inline constexpr int WHITEONBLACK = 2;
 inline constexpr int COLORONCOLOR = 3;
 inline constexpr int HALFTONE = 4;
 
+// Binary raster operations (how pens and brush fills combine with the
+// destination): black, not (pen or dst), dst and not pen, not pen, pen and
+// not dst, not dst, pen xor dst, not (pen and dst), pen and dst, not (pen xor
+// dst), dst, dst or not pen, pen, pen or not dst, pen or dst, white.
+inline constexpr int R2_BLACK = 1;
+inline constexpr int R2_NOT = 6;
+inline constexpr int R2_XORPEN = 7;
+inline constexpr int R2_MASKPEN = 9;
+inline constexpr int R2_NOP = 11;
+inline constexpr int R2_COPYPEN = 13;
+inline constexpr int R2_MERGEPEN = 15;
+inline constexpr int R2_WHITE = 16;
+
 inline constexpr UINT DIB_RGB_COLORS = 0;
 inline constexpr DWORD SRCCOPY = 0x00CC0020;
 inline constexpr DWORD SRCPAINT = 0x00EE0086;  // destination OR source
@@ -171,6 +184,9 @@ BOOL LineTo(HDC hdc, int x, int y);
 // The segments through the points, without the last point's pixel; the
 // current position is neither used nor moved.
 BOOL Polyline(HDC hdc, const POINT* points, int count);
+// The binary raster operation of lines and brush fills (not of text or
+// blits); the previous one, 0 on failure.
+int SetROP2(HDC hdc, int mode);
 
 // Brushes, background and fill mode.
 HBRUSH CreateBrushIndirect(const LOGBRUSH* brush); // BS_SOLID, BS_NULL or BS_HATCHED

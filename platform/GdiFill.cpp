@@ -94,7 +94,7 @@ std::optional<Region> DeviceRegion(const GdiDevice& dc, HRGN rgn) {
 void PaintRegion(GdiDevice& dc, const Region& region, const GdiBrush& brush) {
     const Region& visible = VisibleRegion(dc);
     region.ForEachRectIn(visible.Bounds(), [&](const RECT& r) {
-        PaintRect(dc.bitmap->raster, visible, r, brush, dc.bkMode == OPAQUE, dc.bkRgb);
+        PaintRect(dc.bitmap->raster, visible, r, brush, dc.bkMode == OPAQUE, dc.bkRgb, dc.rop2);
     });
 }
 
@@ -147,20 +147,20 @@ void FillPolygons(GdiDevice& dc, const std::vector<std::vector<PointD>>& rings, 
     ScanPolygons(rings, fillMode, visible.Bounds(), [&](LONG y, std::span<const RegionSpan> s) {
         for (const RegionSpan& span : s)
             PaintRect(raster, visible, RECT{span.left, y, span.right, y + 1}, brush,
-                      dc.bkMode == OPAQUE, dc.bkRgb);
+                      dc.bkMode == OPAQUE, dc.bkRgb, dc.rop2);
     });
 }
 
 void PaintRect(Raster& raster, const Region& visible, const RECT& r, const GdiBrush& brush,
-               bool opaque, DWORD bkRgb) {
+               bool opaque, DWORD bkRgb, int rop2) {
     if (brush.style == BS_NULL) return;
     visible.ForEachRectIn(r, [&](const RECT& part) {
         for (LONG y = part.top; y < part.bottom; ++y) {
             for (LONG x = part.left; x < part.right; ++x) {
                 if (brush.style == BS_SOLID || HatchAt(brush.hatch, x, y))
-                    raster.Set(x, y, brush.rgb);
+                    raster.Mix(x, y, brush.rgb, rop2);
                 else if (opaque)
-                    raster.Set(x, y, bkRgb);
+                    raster.Mix(x, y, bkRgb, rop2);
             }
         }
     });
@@ -185,7 +185,8 @@ BOOL PolyPolygon(HDC hdc, const POINT* points, const int* counts, int polygons) 
     const Region& visible = VisibleRegion(*dc);
     for (const std::vector<POINT>& ring : device) {
         for (std::size_t i = 0; i < ring.size(); ++i)
-            PaintLine(dc->bitmap->raster, visible, ring[i], ring[(i + 1) % ring.size()], *dc->pen);
+            PaintLine(dc->bitmap->raster, visible, ring[i], ring[(i + 1) % ring.size()], *dc->pen,
+                      dc->rop2);
     }
     return TRUE;
 }

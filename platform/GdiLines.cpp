@@ -1,6 +1,7 @@
 // Solid pens, the current position and line drawing.
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/GdiObjects.h"
 
@@ -39,7 +40,8 @@ struct LineAxes {
 
 // Only the steps that fall inside the clip box are visited, so far-away end
 // points cost nothing.
-void PaintLine(Raster& raster, const Region& visible, POINT from, POINT to, const GdiPen& pen) {
+void PaintLine(Raster& raster, const Region& visible, POINT from, POINT to, const GdiPen& pen,
+               int rop2) {
     const LineAxes line(from, to);
     const RECT box = visible.Bounds();
     if (pen.null || line.steps == 0 || IsEmptyRect(box)) return;
@@ -59,7 +61,7 @@ void PaintLine(Raster& raster, const Region& visible, POINT from, POINT to, cons
         for (long long m = std::max(minor - below, minorLo); m <= mLast; ++m) {
             const long long x = line.xMajor ? major : m, y = line.xMajor ? m : major;
             if (visible.Contains(x, y))
-                raster.Set(static_cast<LONG>(x), static_cast<LONG>(y), pen.rgb);
+                raster.Mix(static_cast<LONG>(x), static_cast<LONG>(y), pen.rgb, rop2);
         }
     }
 }
@@ -82,7 +84,7 @@ BOOL LineTo(HDC hdc, int x, int y) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc) return FALSE;
     PaintLine(dc->bitmap->raster, VisibleRegion(*dc), ToDevice(*dc, dc->position.x, dc->position.y),
-              ToDevice(*dc, x, y), *dc->pen);
+              ToDevice(*dc, x, y), *dc->pen, dc->rop2);
     dc->position = POINT{x, y};
     return TRUE;
 }
@@ -93,7 +95,13 @@ BOOL Polyline(HDC hdc, const POINT* points, int count) {
     const Region& visible = VisibleRegion(*dc);
     for (int i = 1; i < count; ++i) {
         PaintLine(dc->bitmap->raster, visible, ToDevice(*dc, points[i - 1].x, points[i - 1].y),
-                  ToDevice(*dc, points[i].x, points[i].y), *dc->pen);
+                  ToDevice(*dc, points[i].x, points[i].y), *dc->pen, dc->rop2);
     }
     return TRUE;
+}
+
+int SetROP2(HDC hdc, int mode) {
+    GdiDevice* dc = Find<GdiDevice>(hdc);
+    if (!dc || mode < R2_BLACK || mode > R2_WHITE) return 0;
+    return std::exchange(dc->rop2, mode);
 }

@@ -91,6 +91,20 @@ DWORD Raster::Get(LONG x, LONG y) const {
     return (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[1]) << 8) | p[0];
 }
 
+void Raster::Mix(LONG x, LONG y, DWORD rgb, int rop2) {
+    Set(x, y, rop2 == R2_COPYPEN ? rgb : MixRop2(rop2, rgb, Get(x, y)));
+}
+
+DWORD MixRop2(int rop2, DWORD pen, DWORD dst) {
+    const unsigned table = static_cast<unsigned>(rop2 - 1) & 15;
+    DWORD out = 0;
+    if (table & 8) out |= pen & dst;
+    if (table & 4) out |= pen & ~dst;
+    if (table & 2) out |= ~pen & dst;
+    if (table & 1) out |= ~pen & ~dst;
+    return out & 0xFFFFFF;
+}
+
 void Raster::Set(LONG x, LONG y, DWORD rgb) {
     if (layout == Layout::Rgb32TopDown) {
         reinterpret_cast<std::uint32_t*>(bits + y * stride)[x] = 0xFF000000 | rgb;

@@ -29,7 +29,14 @@ struct Raster {
     RECT Bounds() const { return RECT{0, 0, width, height}; }
     DWORD Get(LONG x, LONG y) const;
     void Set(LONG x, LONG y, DWORD rgb);
+    // Sets the pixel to what the binary raster operation `rop2` makes of
+    // `rgb` (the pen or brush colour) over the pixel's colour.
+    void Mix(LONG x, LONG y, DWORD rgb, int rop2);
 };
+
+// A binary raster operation R2_BLACK .. R2_WHITE: its number less one is the
+// truth table, bit 2 * pen + destination, applied to every bit of the colours.
+DWORD MixRop2(int rop2, DWORD pen, DWORD dst);
 
 inline DWORD ColorRefToRgb(COLORREF c) {
     return (static_cast<DWORD>(GetRValue(c)) << 16) | (static_cast<DWORD>(GetGValue(c)) << 8) |
@@ -102,6 +109,7 @@ struct GdiDevice : GdiObject {
     // clip region or the bitmap changed.
     mutable std::optional<Region> visible;
     int stretchMode = BLACKONWHITE;
+    int rop2 = R2_COPYPEN;
     int fillMode = ALTERNATE;
     int bkMode = OPAQUE;
     DWORD bkRgb = 0xFFFFFF;
@@ -154,11 +162,13 @@ bool IsEmptyRect(const RECT& r);
 
 // Paints the path from `from` to `to` in device units without its end pixel,
 // the pen's cross-section at every path pixel.
-void PaintLine(Raster& raster, const Region& visible, POINT from, POINT to, const GdiPen& pen);
+// The pixels combine with the raster under `rop2`.
+void PaintLine(Raster& raster, const Region& visible, POINT from, POINT to, const GdiPen& pen,
+               int rop2 = R2_COPYPEN);
 // Fills the device rectangle `r` (cut to the visible rectangles) with a
 // brush; pixels of a hatched brush's gaps take `bkRgb` when `opaque`.
 void PaintRect(Raster& raster, const Region& visible, const RECT& r, const GdiBrush& brush,
-               bool opaque, DWORD bkRgb);
+               bool opaque, DWORD bkRgb, int rop2 = R2_COPYPEN);
 
 // Paints spans of device pixels in one colour, cut to the visible region:
 // the one way text and PaintSpans put pixels on the raster.

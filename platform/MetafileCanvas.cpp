@@ -105,10 +105,12 @@ MetafileCanvas::MetafileCanvas(HDC hdc, const RECT& dest, const MetafileTransfor
     : hdc(hdc), dest(dest), readDib(readDib), report(report), state(transform, dest) {
     workLimit = std::clamp(64 * AreaOf(dest), kMinWork, kMaxWork);
     ApplyClip();
+    SetROP2(hdc, state.rop2);
 }
 
 MetafileCanvas::~MetafileCanvas() {
     SelectClipRgn(hdc, nullptr);
+    SetROP2(hdc, R2_COPYPEN);
 }
 
 bool MetafileCanvas::NextRecord(DWORD type) {
@@ -147,6 +149,16 @@ void MetafileCanvas::Restore(long n) {
     state = saved[static_cast<std::size_t>(keep)];
     saved.erase(saved.begin() + keep, saved.end());
     ApplyClip();
+    SetROP2(hdc, state.rop2);
+    SetStretchBltMode(hdc, state.stretchMode);
+}
+
+void MetafileCanvas::SetRop2(int mode) {
+    if (SetROP2(hdc, mode)) state.rop2 = mode;
+}
+
+void MetafileCanvas::SetStretchMode(int mode) {
+    if (SetStretchBltMode(hdc, mode)) state.stretchMode = mode;
 }
 
 std::vector<PointD> MetafileCanvas::ToOutput(std::span<const PointD> logical) const {

@@ -51,6 +51,8 @@ struct MetaState {
     COLORREF bkColor = RGB(255, 255, 255);
     bool clockwise = false; // arc direction
     double miterLimit = 10;
+    int rop2 = R2_COPYPEN; // how lines and fills mix with the output
+    int stretchMode = BLACKONWHITE;
     PointD position{0, 0}; // the current position, logical units
     // The clip region as drawing sees it, and the meta region that bounds
     // it (the output rectangle until SetMetaRgn), in output pixels; shared
@@ -105,6 +107,41 @@ struct DibBlit {
     DWORD rop;
 };
 
+// Source pixels of a mixing blit, 0xAARRGGBB, rows from the top.
+struct MetaImage {
+    LONG width = 0, height = 0;
+    std::vector<DWORD> pixels;
+};
+
+// Where a mixing blit goes: the output points of the source rectangle's
+// top-left, top-right and bottom-left corners, the source rectangle (from
+// the top-left), and the mask's corner.
+struct ImageBlit {
+    PointD corner[3];
+    LONG xSrc, ySrc, srcWidth, srcHeight;
+    LONG xMask = 0, yMask = 0;
+};
+
+// How a mixing blit's source meets the output: blended (a constant alpha
+// 0 to 255, times the source's premultiplied alpha when `sourceAlpha`),
+// leaving out one colour, or under a raster operation (its index byte; the
+// mask chooses `foreground` where it is set, `background` elsewhere).
+struct ImageMix {
+    enum class Kind { Alpha, Transparent, Rop };
+    Kind kind = Kind::Rop;
+    DWORD constantAlpha = 255;
+    bool sourceAlpha = false;
+    DWORD transparent = 0; // 0xRRGGBB
+    BYTE foreground = 0xCC, background = 0xCC;
+};
+
+// A vertex of a gradient fill: a logical point and its colour, 16 bits a
+// channel.
+struct GradientVertex {
+    PointD point;
+    WORD red, green, blue;
+};
+
 class MetafileCanvas {
 public:
     MetafileCanvas(HDC hdc, const RECT& dest, const MetafileTransform& transform,
@@ -129,6 +166,10 @@ public:
     // n-th save; a number outside the stack does nothing.
     void Save();
     void Restore(long n);
+    // The binary raster operation of lines and fills, R2_BLACK .. R2_WHITE,
+    // and the stretch mode of DIB blits, BLACKONWHITE .. HALFTONE.
+    void SetRop2(int mode);
+    void SetStretchMode(int mode);
 
     // Clipping (MetafileClip.cpp). The clip region starts as the output
     // rectangle and always lies within the meta region; RGN_COPY with no
@@ -191,6 +232,19 @@ public:
     // or white.
     void StretchDib(const DibBlit& blit, std::span<const BYTE> packed);
     void PatBlt(double x, double y, double width, double height, DWORD rop);
+    // A packed DIB read for a mixing blit (MetafileImage.cpp): 32-bit ones
+    // with their alpha, the rest opaque; nothing past the limits.
+    std::optional<MetaImage> ReadImage(std::span<const BYTE> packed);
+    void MixImage(const ImageBlit& blit, const MetaImage& src, const MetaImage* mask,
+                  const ImageMix& mix);
+    // Gradients (MetafileGradient.cpp): rectangles of two vertices, shaded
+    // along x (or y when `vertical`), or triangles of three; `mesh` holds
+    // the vertex indices, two or three a shape.
+    void GradientRects(std::span<const GradientVertex> vertices, std::span<const DWORD> mesh,
+                       bool vertical);
+    void GradientTriangles(std::span<const GradientVertex> vertices, std::span<const DWORD> mesh);
+    // One pixel in a colour.
+    void SetPixel(PointD logical, COLORREF color);
 
 private:
     std::optional<COLORREF> AverageColor(std::span<const BYTE> packed);

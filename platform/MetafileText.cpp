@@ -23,6 +23,7 @@ enum : WORD {
     META_SETTEXTCHAREXTRA = 0x0108,
     META_SETTEXTALIGN = 0x012E,
     META_SETTEXTCOLOR = 0x0209,
+    META_SETMAPPERFLAGS = 0x0231,
     META_TEXTOUT = 0x0521,
     META_EXTTEXTOUT = 0x0A32,
 };
@@ -237,6 +238,10 @@ bool PlayWmfText(MetafileCanvas& canvas, WORD function, const RecordView& r) {
         return true;
     case META_SETTEXTCHAREXTRA:
         s.charExtra = param(kWmfParams);
+        return true;
+    case META_SETMAPPERFLAGS:
+        // Asks the font mapper for faces of the device's aspect ratio; every
+        // face here scales to any aspect, so the choice stays the same.
         return true;
     case META_TEXTOUT: {
         // Length, the string padded to whole words, then y and x.

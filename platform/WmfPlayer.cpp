@@ -7,6 +7,7 @@
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileRecord.h"
 #include "platform/MetafileText.h"
+#include "platform/WmfBitmap16.h"
 #include "platform/WmfRegionRecords.h"
 
 namespace {
@@ -18,6 +19,9 @@ enum : WORD {
     META_EOF = 0x0000,
     META_SAVEDC = 0x001E,
     META_SETBKMODE = 0x0102,
+    META_SETMAPMODE = 0x0103,
+    META_SETROP2 = 0x0104,
+    META_SETSTRETCHBLTMODE = 0x0107,
     META_SETPOLYFILLMODE = 0x0106,
     META_RESTOREDC = 0x0127,
     META_SELECTOBJECT = 0x012D,
@@ -37,6 +41,9 @@ enum : WORD {
     META_POLYGON = 0x0324,
     META_POLYLINE = 0x0325,
     META_SCALEWINDOWEXT = 0x0410,
+    META_SETPIXEL = 0x041F,
+    META_BITBLT = 0x0922,
+    META_STRETCHBLT = 0x0B23,
     META_ELLIPSE = 0x0418,
     META_RECTANGLE = 0x041B,
     META_POLYPOLYGON = 0x0538,
@@ -109,8 +116,17 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
     case META_SETBKMODE:
         if (P(r, 0) == TRANSPARENT || P(r, 0) == OPAQUE) s.bkMode = static_cast<int>(P(r, 0));
         break;
+    case META_SETROP2:
+        canvas.SetRop2(static_cast<int>(P(r, 0)));
+        break;
+    case META_SETSTRETCHBLTMODE:
+        canvas.SetStretchMode(static_cast<int>(P(r, 0)));
+        break;
     case META_SETPOLYFILLMODE:
         if (P(r, 0) == ALTERNATE || P(r, 0) == WINDING) s.fillMode = static_cast<int>(P(r, 0));
+        break;
+    case META_SETPIXEL:
+        canvas.SetPixel(YX(r, 2), r.U32(6) & 0xFFFFFF);
         break;
     case META_SAVEDC:
         canvas.Save();
@@ -188,11 +204,17 @@ void WmfPlayer::Shape(WORD function, const RecordView& r) {
     }
 }
 
-// The window records; viewport and mapping-mode records are left out, since
-// the window always maps onto the output rectangle.
+// The window records and the mapping mode; viewport records are left out,
+// since the viewport is the output rectangle. MM_ANISOTROPIC maps the window
+// onto it, MM_ISOTROPIC keeps the window's aspect, MM_TEXT and the fixed
+// modes give a logical unit its own size (a pixel or a physical length at
+// 96 dpi) from the viewport's origin.
 void WmfPlayer::Window(WORD function, const RecordView& r) {
     MetafileTransform& t = canvas.Transform();
     switch (function) {
+    case META_SETMAPMODE:
+        t.SetMapMode(static_cast<int>(P(r, 0)));
+        break;
     case META_SETWINDOWORG:
         t.SetWindowOrg(YX(r, 0));
         break;
@@ -253,17 +275,24 @@ void WmfPlayer::PolyPolygon(const RecordView& r) {
     canvas.DrawPolygons(figures);
 }
 
-// The DIB blits. A record without a DIB (its size tells) paints the brush,
-// black or white over the destination.
+// The DIB blits, and the old blits of a device-dependent bitmap. A record
+// without a bitmap (its size tells) paints the brush, black or white over
+// the destination.
 void WmfPlayer::Blit(WORD function, const RecordView& r) {
     const DWORD rop = r.U32(6);
     const std::size_t words = r.Size() / 2;
+    const bool old = function == META_BITBLT || function == META_STRETCHBLT;
+    const auto bitmap = [&](std::size_t at) {
+        return old ? Bitmap16ToDib(r.Tail(at))
+                   : std::vector<BYTE>(r.Tail(at).begin(), r.Tail(at).end());
+    };
     switch (function) {
     case META_PATBLT:
         canvas.PatBlt(P(r, 5), P(r, 4), P(r, 3), P(r, 2), rop);
         break;
+    case META_BITBLT:
     case META_DIBBITBLT:
-        if (words == (META_DIBBITBLT >> 8) + 3u) {
+        if (words == (function >> 8) + 3u) {
             canvas.PatBlt(P(r, 8), P(r, 7), P(r, 6), P(r, 5), rop);
         } else if (UsesPattern(rop)) {
             canvas.PatBlt(P(r, 7), P(r, 6), P(r, 5), P(r, 4), rop);
@@ -272,11 +301,12 @@ void WmfPlayer::Blit(WORD function, const RecordView& r) {
             canvas.StretchDib(DibBlit{P(r, 7), P(r, 6), double(w), double(h),
                                       static_cast<LONG>(P(r, 3)), static_cast<LONG>(P(r, 2)), w, h,
                                       true, rop},
-                              r.Tail(22));
+                              bitmap(22));
         }
         break;
+    case META_STRETCHBLT:
     case META_DIBSTRETCHBLT:
-        if (words == (META_DIBSTRETCHBLT >> 8) + 3u) {
+        if (words == (function >> 8) + 3u) {
             canvas.PatBlt(P(r, 10), P(r, 9), P(r, 8), P(r, 7), rop);
         } else if (UsesPattern(rop)) {
             canvas.PatBlt(P(r, 9), P(r, 8), P(r, 7), P(r, 6), rop);
@@ -285,7 +315,7 @@ void WmfPlayer::Blit(WORD function, const RecordView& r) {
                                       static_cast<LONG>(P(r, 5)), static_cast<LONG>(P(r, 4)),
                                       static_cast<LONG>(P(r, 3)), static_cast<LONG>(P(r, 2)), true,
                                       rop},
-                              r.Tail(26));
+                              bitmap(26));
         }
         break;
     case META_STRETCHDIB:

@@ -101,11 +101,13 @@ bool SamePixels(const TextSurface& a, const TextSurface& b, int dx = 0, int dy =
 TEST(GdiFont, WindowsFacesMapToMetricCompatibleFreeFaces) {
     if (!HaveLiberation()) GTEST_SKIP() << "fonts-liberation2 is missing (scripts/setup)";
     LOGFONTW bold = Font(u"Arial", -20), mono = Font(u"Unknown Face", -20),
-             roman = Font(u"Unknown Face", -20), cjk = Font(u"Unknown Face", -20);
+             roman = Font(u"Unknown Face", -20), cjk = Font(u"Unknown Face", -20),
+             symbol = Font(u"Wingdings 2", -20);
     bold.lfWeight = FW_BOLD;
     mono.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
     roman.lfPitchAndFamily = FF_ROMAN;
     cjk.lfCharSet = GB2312_CHARSET;
+    symbol.lfCharSet = SYMBOL_CHARSET;
     const std::tuple<const char*, LOGFONTW, const char*> cases[] = {
         {"Arial", Font(u"Arial", -20), "LiberationSans-Regular.ttf"},
         {"Helvetica", Font(u"Helvetica", -20), "LiberationSans-Regular.ttf"},
@@ -121,6 +123,7 @@ TEST(GdiFont, WindowsFacesMapToMetricCompatibleFreeFaces) {
         {"SimSun by its Chinese name", Font(u"\u5B8B\u4F53", -20), "wqy-microhei.ttc"},
         {"Calibri", Font(u"Calibri", -20), "Carlito-Regular.ttf"},
         {"Symbol", Font(u"Symbol", -20), "StandardSymbolsPS.otf"},
+        {"an unknown face, symbol character set", symbol, "StandardSymbolsPS.otf"},
     };
     for (const auto& [what, lf, file] : cases)
         EXPECT_EQ(FileOf(lf), file) << what;

@@ -24,6 +24,7 @@ constexpr int EMR_SETTEXTALIGN = 22, EMR_SETTEXTCOLOR = 24, EMR_EXTCREATEFONTIND
 constexpr int EMR_EXTTEXTOUTA = 83, EMR_EXTTEXTOUTW = 84, EMR_POLYTEXTOUTW = 97;
 constexpr WORD META_SETTEXTCOLOR = 0x0209, META_SETTEXTALIGN = 0x012E, META_TEXTOUT = 0x0521;
 constexpr WORD META_EXTTEXTOUT = 0x0A32, META_CREATEFONTINDIRECT = 0x02FB;
+constexpr WORD META_SETMAPPERFLAGS = 0x0231;
 
 struct FontSpec {
     std::u16string name = u"Arial";
@@ -260,6 +261,22 @@ TEST(MetafileText, RecordsDrawWhatTheDeviceContextDraws) {
         }());
         cases.push_back({"META_TEXTOUT", false, w.Metafile(),
                          Direct(arial, [](HDC dc) { Out(dc, 7, 20, u"Abc"); })});
+    }
+    {
+        // A symbol font that is not installed: its bytes are glyph codes,
+        // drawn from the symbol face rather than left out.
+        const FontSpec dingbats{u"Wingdings 2", -20, 0, SYMBOL_CHARSET};
+        WmfWriter w = WmfText(dingbats, "Wingdings 2");
+        w.Add(META_SETMAPPERFLAGS, {1, 0});
+        w.Add(META_EXTTEXTOUT, {30, 10, 2, 0}, WmfString("ab"));
+        cases.push_back({"an unknown symbol face, the mapper flags", false, w.Metafile(),
+                         Direct(FontSpec{u"Symbol", -20, 0, SYMBOL_CHARSET},
+                                [](HDC dc) { Out(dc, 10, 30, u"\uF061\uF062"); })});
+        TestSurface s(kW, kH);
+        PlaybackReport report;
+        const RECT all{0, 0, kW, kH};
+        PlayWinMetaFile(s.dc(), w.Metafile(), all, all, {}, &report);
+        EXPECT_TRUE(report.skipped.empty()) << "META_SETMAPPERFLAGS is played";
     }
     for (const Case& c : cases) {
         const std::string played = Played(c.file, c.enhanced);

@@ -1,6 +1,8 @@
 #include "tests/image/codecs/MetafileReference.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,7 +16,7 @@ namespace metafileref {
 namespace {
 
 // Bump when the commands below change, so that old renderings are not reused.
-constexpr const char* kPipeline = "r4";
+constexpr const char* kPipeline = "r6";
 
 std::string Quoted(const std::string& s) {
     return "'" + s + "'";
@@ -54,28 +56,33 @@ std::int16_t S16(const std::vector<std::uint8_t>& b, std::size_t at) {
 
 // The frame of a WMF in logical units, as our player takes it: the first
 // window origin and extent among the records, else the placeable header's
-// bounding box; nothing when neither is there.
-std::optional<std::array<int, 4>> WmfFrame(const std::vector<std::uint8_t>& b,
-                                           std::size_t records) {
+// bounding box; nothing when neither is there. `from` is where the frame
+// takes effect: after the window extent record, else the first record.
+struct WmfFrameAt {
+    std::array<int, 4> box;
+    std::size_t from;
+};
+std::optional<WmfFrameAt> WmfFrame(const std::vector<std::uint8_t>& b, std::size_t records) {
     int org[2] = {0, 0};
     for (std::size_t at = records; at + 10 <= b.size();) {
         const std::size_t words =
             b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::size_t(b[at + 3]) << 24;
         const int function = b[at + 4] | b[at + 5] << 8;
-        if (words < 3 || function == 0) break;
+        if (words < 3 || function == 0 || 2 * words > b.size() - at) break;
         if (function == 0x020B) org[0] = S16(b, at + 8), org[1] = S16(b, at + 6);
         if (function == 0x020C)
-            return std::array<int, 4>{org[0], org[1], org[0] + S16(b, at + 8),
-                                      org[1] + S16(b, at + 6)};
+            return WmfFrameAt{{org[0], org[1], org[0] + S16(b, at + 8), org[1] + S16(b, at + 6)},
+                              at + 2 * words};
         at += 2 * words;
     }
-    if (records == 40) return std::array<int, 4>{S16(b, 6), S16(b, 8), S16(b, 10), S16(b, 12)};
+    if (records == 40) return WmfFrameAt{{S16(b, 6), S16(b, 8), S16(b, 10), S16(b, 12)}, records};
     return std::nullopt;
 }
 
 // ImageMagick's WMF reader scales the bounds of what is drawn, rather than
-// the picture's frame, onto the picture. A copy of the file that first sets
-// a white pixel in two opposite corners of the frame makes the two the same.
+// the picture's frame, onto the picture. A copy of the file that sets a
+// white pixel in two opposite corners of the frame, as soon as the window
+// that makes the frame is set, makes the two the same.
 // A frame with a flipped axis is left alone: the reader mirrors the picture
 // once such pixels are there, while without them it matches the frame.
 bool WriteWithFrameCorners(const std::string& path, const std::string& out) {
@@ -85,8 +92,8 @@ bool WriteWithFrameCorners(const std::string& path, const std::string& out) {
     const std::size_t header = placeable ? 22 : 0, records = header + 18;
     if (b.size() < records) return false;
     const auto frame = WmfFrame(b, records);
-    if (frame && (*frame)[2] > (*frame)[0] && (*frame)[3] > (*frame)[1]) {
-        const auto [left, top, right, bottom] = *frame;
+    if (frame && frame->box[2] > frame->box[0] && frame->box[3] > frame->box[1]) {
+        const auto [left, top, right, bottom] = frame->box;
         std::vector<std::uint8_t> pixels;
         for (const auto& [x, y] : {std::pair{left, top}, std::pair{right - 1, bottom - 1}})
             pixels.insert(pixels.end(),
@@ -97,7 +104,39 @@ bool WriteWithFrameCorners(const std::string& path, const std::string& out) {
         words += pixels.size() / 2;
         for (int i = 0; i < 4; ++i)
             b[header + 6 + i] = std::uint8_t(words >> 8 * i);
-        b.insert(b.begin() + long(records), pixels.begin(), pixels.end());
+        b.insert(b.begin() + long(frame->from), pixels.begin(), pixels.end());
+    }
+    std::ofstream o(out, std::ios::binary);
+    o.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    return bool(o);
+}
+
+std::int32_t S32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return static_cast<std::int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
+                                     std::uint32_t(b[at + 3]) << 24);
+}
+
+// emf2svg maps the header's bounds (what is drawn, in device pixels) onto
+// the picture, where Windows maps the picture frame (0.01 mm). A copy of the
+// file whose bounds are its frame in the recording device's pixels, as our
+// player converts it, makes the two the same. A file without a usable frame
+// or device size, or with a flipped frame, is copied as it is.
+bool WriteWithFrameAsBounds(const std::string& path, const std::string& out) {
+    std::vector<std::uint8_t> b = ReadBytes(path);
+    if (b.size() < 88) return false;
+    const double devX = S32(b, 72), devY = S32(b, 76), mmX = S32(b, 80), mmY = S32(b, 84);
+    std::array<double, 4> frame{};
+    if (devX > 0 && devY > 0 && mmX > 0 && mmY > 0) {
+        for (std::size_t i = 0; i < 4; ++i)
+            frame[i] = S32(b, 24 + 4 * i) * (i % 2 ? devY / mmY : devX / mmX) / 100;
+    }
+    if (frame[2] - frame[0] >= 1 && frame[3] - frame[1] >= 1) {
+        for (std::size_t i = 0; i < 4; ++i) {
+            const auto v = static_cast<std::uint32_t>(
+                static_cast<std::int32_t>(std::lround(std::clamp(frame[i], -1e9, 1e9))));
+            for (std::size_t k = 0; k < 4; ++k)
+                b[8 + 4 * i + k] = std::uint8_t(v >> 8 * k);
+        }
     }
     std::ofstream o(out, std::ios::binary);
     o.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
@@ -110,11 +149,12 @@ std::string Command(const std::string& path, int width, int height, const std::s
     if (path.ends_with(".emf")) {
         const std::string size =
             width ? " -w " + std::to_string(width) + " -h " + std::to_string(height) : "";
-        return limit + "emf2svg-conv -p -i " + Quoted(path) + " -o " + Quoted(scratch + ".svg") +
-               " && " + limit + "rsvg-convert -u -b white" + size + " " + Quoted(scratch + ".svg") +
-               " -o " + Quoted(scratch + ".png") + " && " + limit + "/usr/bin/convert " +
-               Quoted(scratch + ".png") + " -background white -alpha remove -depth 8 " +
-               Quoted("ppm:" + scratch);
+        if (!WriteWithFrameAsBounds(path, scratch + ".emf")) return "false";
+        return limit + "emf2svg-conv -p -i " + Quoted(scratch + ".emf") + " -o " +
+               Quoted(scratch + ".svg") + " && " + limit + "rsvg-convert -u -b white" + size + " " +
+               Quoted(scratch + ".svg") + " -o " + Quoted(scratch + ".png") + " && " + limit +
+               "/usr/bin/convert " + Quoted(scratch + ".png") +
+               " -background white -alpha remove -depth 8 " + Quoted("ppm:" + scratch);
     }
     const std::string size =
         width ? " -resize " + std::to_string(width) + "x" + std::to_string(height) + "!" : "";
@@ -161,7 +201,7 @@ std::optional<Decoded> Render(const std::string& path, int width, int height) {
         fs::rename(scratch, key + ".ppm", ec);
     else
         std::ofstream(key + ".failed");
-    for (const char* ext : {"", ".svg", ".png", ".wmf"})
+    for (const char* ext : {"", ".svg", ".png", ".wmf", ".emf"})
         fs::remove(scratch + ext, ec);
     return d;
 }
