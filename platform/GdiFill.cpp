@@ -27,12 +27,15 @@ bool HatchAt(LONG hatch, LONG x, LONG y) {
     }
 }
 
-// One polygon edge in device units; `dir` is +1 going down, -1 going up.
+// One polygon edge in device units, from its top (x0, y0) down to its bottom
+// (x1, y1); `dir` is +1 when the polygon runs down it, -1 when up. Keeping
+// the ends in that order gives two polygons that share an edge the same
+// crossings, bit for bit, so no pixel centre on it falls between them.
 struct Edge {
     double x0, y0, x1, y1;
     int dir;
-    double Top() const { return std::min(y0, y1); }
-    double Bottom() const { return std::max(y0, y1); }
+    double Top() const { return y0; }
+    double Bottom() const { return y1; }
     double XAt(double y) const { return x0 + (y - y0) * (x1 - x0) / (y1 - y0); }
 };
 
@@ -73,8 +76,10 @@ std::vector<Edge> EdgesOf(const std::vector<std::vector<PointD>>& rings) {
     for (const std::vector<PointD>& ring : rings) {
         for (std::size_t i = 0; i < ring.size(); ++i) {
             const PointD a = ring[i], b = ring[(i + 1) % ring.size()];
-            if (a.y != b.y && std::isfinite(a.x + a.y + b.x + b.y))
-                edges.push_back(Edge{a.x, a.y, b.x, b.y, b.y > a.y ? 1 : -1});
+            if (a.y == b.y || !std::isfinite(a.x + a.y + b.x + b.y)) continue;
+            const PointD& t = a.y < b.y ? a : b;
+            const PointD& u = a.y < b.y ? b : a;
+            edges.push_back(Edge{t.x, t.y, u.x, u.y, b.y > a.y ? 1 : -1});
         }
     }
     return edges;
