@@ -161,6 +161,10 @@ void PaintRect(Raster& raster, const Region& visible, const RECT& r, const GdiBr
     if (brush.style == BS_NULL) return;
     visible.ForEachRectIn(r, [&](const RECT& part) {
         for (LONG y = part.top; y < part.bottom; ++y) {
+            if (brush.style == BS_SOLID && rop2 == R2_COPYPEN) {
+                raster.Fill(part.left, part.right, y, brush.rgb);
+                continue;
+            }
             for (LONG x = part.left; x < part.right; ++x) {
                 if (brush.style == BS_SOLID || HatchAt(brush.hatch, x, y))
                     raster.Mix(x, y, brush.rgb, rop2);

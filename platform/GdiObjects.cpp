@@ -1,5 +1,6 @@
 // The registry of live objects, stock objects, selection, and the creation
 // and release of contexts.
+#include <algorithm>
 #include <new>
 #include <unordered_map>
 #include <utility>
@@ -93,6 +94,16 @@ DWORD Raster::Get(LONG x, LONG y) const {
 
 void Raster::Mix(LONG x, LONG y, DWORD rgb, int rop2) {
     Set(x, y, rop2 == R2_COPYPEN ? rgb : MixRop2(rop2, rgb, Get(x, y)));
+}
+
+void Raster::Fill(LONG left, LONG right, LONG y, DWORD rgb) {
+    if (layout == Layout::Rgb32TopDown) {
+        std::uint32_t* row = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+        std::fill(row + left, row + right, 0xFF000000 | rgb);
+        return;
+    }
+    for (LONG x = left; x < right; ++x)
+        Set(x, y, rgb);
 }
 
 DWORD MixRop2(int rop2, DWORD pen, DWORD dst) {

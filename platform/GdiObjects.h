@@ -32,6 +32,8 @@ struct Raster {
     // Sets the pixel to what the binary raster operation `rop2` makes of
     // `rgb` (the pen or brush colour) over the pixel's colour.
     void Mix(LONG x, LONG y, DWORD rgb, int rop2);
+    // Sets the pixels left to right - 1 of row y to one colour.
+    void Fill(LONG left, LONG right, LONG y, DWORD rgb);
 };
 
 // A binary raster operation R2_BLACK .. R2_WHITE: its number less one is the
