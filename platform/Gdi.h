@@ -226,13 +226,18 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* bmi, UINT usage, void** bits
 BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
 // The source rectangle of a DIB (origin at its bottom-left pixel) stretched
 // onto the destination rectangle, each destination pixel taking the source
-// pixel under its centre; a negative size mirrors. The raster operation is
+// pixel under its centre (but see SetStretchBltMode); a negative size
+// mirrors. The raster operation is
 // SRCCOPY, SRCAND, SRCPAINT or SRCINVERT; the number of destination lines, 0
 // on failure.
 int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                   int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* bmi,
                   UINT colorUse, DWORD rop);
-int SetStretchBltMode(HDC hdc, int mode); // the previous mode, 0 on failure
+// How StretchDIBits shrinks: BLACKONWHITE (the default) ANDs the colours
+// of the source pixels that fall on one destination pixel, WHITEONBLACK ORs
+// them, COLORONCOLOR and HALFTONE take the pixel under its centre. The
+// previous mode, 0 on failure.
+int SetStretchBltMode(HDC hdc, int mode);
 
 // Regions: sets of pixels in logical units (any corner order; a rectangle
 // excludes its right column and bottom row). The calls that report a region

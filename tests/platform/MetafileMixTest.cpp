@@ -146,6 +146,28 @@ TEST(MetafileMix, BlitsThatMixTheSourceWithTheOutput) {
           {{15, 15, kGreen}, {5, 5, kBlue}, {5, 15, kBlack}, {25, 5, kWhite}});
 }
 
+TEST(MetafileMix, StretchModesWhenShrinking) {
+    // Red, green, blue and white onto two pixels.
+    const Bytes dib = Dib24({{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}});
+    const std::tuple<int, COLORREF, COLORREF> cases[] = {
+        {BLACKONWHITE, kBlack, kBlue},
+        {WHITEONBLACK, RGB(255, 255, 0), kWhite},
+        {COLORONCOLOR, kGreen, kWhite},
+        {HALFTONE, kGreen, kWhite},
+    };
+    for (const auto& [mode, left, right] : cases) {
+        SCOPED_TRACE(mode);
+        EmfWriter w;
+        w.Add(21, {mode})
+            .Add(81, {0, 0, 0, 0, 0, 0, 0, 0, 4, 1, 80, 40, 120, 12, 0, SRCCOPY, 2, 1}, dib);
+        Check("", Emf(w), kAny, {{0, 0, left}, {1, 0, right}, {0, 1, kWhite}});
+    }
+    EmfWriter enlarged;
+    enlarged.Add(81, {0, 0, 0, 0, 0, 0, 0, 0, 4, 1, 80, 40, 120, 12, 0, SRCCOPY, 8, 1}, dib);
+    Check("enlarging under BLACKONWHITE copies", Emf(enlarged), kAny,
+          {{1, 0, kRed}, {2, 0, kGreen}, {7, 0, kWhite}});
+}
+
 TEST(MetafileMix, GradientsAndPixels) {
     EmfWriter horizontal, vertical, reversed, triangle, pixel;
     Gradient(horizontal, {{0, 0, 0, 0, 0}, {16, 4, 0xFF00, 0, 0x8000}}, {0, 1}, 0);
