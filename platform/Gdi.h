@@ -200,6 +200,14 @@ BOOL PolyPolygon(HDC hdc, const POINT* points, const int* counts, int polygons);
 // The rectangle (x, y, width, height) filled by the brush (PATCOPY), black
 // or white; negative sizes extend to the left or upwards.
 BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
+// Fills with the brush the pixels connected to (x, y) through their four
+// neighbours, within the clip region: up to a border of `color`
+// (FLOODFILLBORDER; FloodFill), or those of `color` (FLOODFILLSURFACE).
+// False when the start pixel is not one of them.
+inline constexpr UINT FLOODFILLBORDER = 0;
+inline constexpr UINT FLOODFILLSURFACE = 1;
+BOOL ExtFloodFill(HDC hdc, int x, int y, COLORREF color, UINT type);
+BOOL FloodFill(HDC hdc, int x, int y, COLORREF color);
 // Text output of a byte string in the code page of the selected font's
 // character set; the advances in `dx` are per byte. GdiText.h has the rest.
 BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text,

@@ -243,8 +243,10 @@ public:
     void GradientRects(std::span<const GradientVertex> vertices, std::span<const DWORD> mesh,
                        bool vertical);
     void GradientTriangles(std::span<const GradientVertex> vertices, std::span<const DWORD> mesh);
-    // One pixel in a colour.
+    // One pixel in a colour; a flood fill with the brush from a point
+    // (ExtFloodFill's types).
     void SetPixel(PointD logical, COLORREF color);
+    void FloodFill(PointD logical, COLORREF color, UINT type);
 
 private:
     std::optional<COLORREF> AverageColor(std::span<const BYTE> packed);

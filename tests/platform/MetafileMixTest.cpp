@@ -197,6 +197,36 @@ TEST(MetafileMix, GradientsAndPixels) {
     Check("META_SETPIXEL", wmf.Add(0x041F, {0xFF, 0, 6, 7}).Metafile(), {7, 6, 8, 7});
 }
 
+TEST(MetafileMix, FloodFills) {
+    // A red frame (10, 5)-(30, 20) on white, then a blue brush.
+    const auto framed = [] {
+        EmfWriter w;
+        w.Pen(1, PS_SOLID, 1, kRed).Select(1).Select(0x80000005).Rectangle(10, 5, 30, 20);
+        w.Brush(2, BS_SOLID, kBlue).Select(2);
+        return w;
+    };
+    EmfWriter border = framed(), surface = framed(), outside = framed(), clipped = framed();
+    border.Add(53, {15, 10, kRed, FLOODFILLBORDER});
+    Check("up to the border", Emf(border), kAny,
+          {{11, 6, kBlue}, {28, 18, kBlue}, {10, 5, kRed}, {9, 5, kWhite}, {31, 21, kWhite}});
+    surface.Add(53, {0, 0, kWhite, FLOODFILLSURFACE});
+    Check("the white surface around it", Emf(surface), kAny,
+          {{0, 0, kBlue}, {47, 31, kBlue}, {15, 10, kWhite}, {10, 5, kRed}});
+    outside.Add(53, {10, 5, kRed, FLOODFILLBORDER});
+    Check("starting on the border fills nothing", Emf(outside), kAny, {{15, 10, kWhite}});
+    clipped.Add(30, {0, 0, 20, 32}).Add(53, {15, 10, kRed, FLOODFILLBORDER});
+    Check("within the clip", Emf(clipped), kAny, {{19, 10, kBlue}, {20, 10, kWhite}});
+    WmfWriter wmf, ext;
+    wmf.Add(0x02FA, {PS_SOLID, 1, 0, 0xFF, 0}).Select(0).Rectangle(10, 5, 30, 20);
+    wmf.Brush(BS_SOLID, kBlue).Select(1);
+    ext = wmf;
+    Check("META_FLOODFILL", wmf.Add(0x0419, {0xFF, 0, 10, 15}).Metafile(), kAny,
+          {{15, 10, kBlue}, {5, 5, kWhite}});
+    Check("META_EXTFLOODFILL of a surface",
+          ext.Add(0x0548, {FLOODFILLSURFACE, 0xFFFF, 0xFF, 10, 15}).Metafile(), kAny,
+          {{15, 10, kBlue}, {5, 5, kWhite}});
+}
+
 TEST(MetafileMix, WmfMappingModesAndOldBitmapBlits) {
     WmfWriter text, metric, aniso, blit, stretch;
     for (WmfWriter* w : {&text, &metric, &aniso})
