@@ -254,14 +254,22 @@ TEST(MetafileMix, HostileSizesStayWithinTheWorkCap) {
     EmfWriter huge, many, rects;
     RectBlit(huge, 114, {-15000, -15000, 30000, 30000}, 255 << 16, Dib24({{0xFF0000}}), 1, 1);
     Check("an AlphaBlend 30000 x 30000 units is cut to the output", Emf(huge), kAll);
-    std::vector<std::array<int, 5>> vertices(1'000'000, {0, 0, 0xFF00, 0, 0});
-    vertices[1] = {kW, 0, 0xFF00, 0, 0};
-    vertices[2] = {0, kH, 0xFF00, 0, 0};
-    std::vector<int> mesh;
-    for (int i = 0; i < 1'000'000; ++i)
-        mesh.insert(mesh.end(), {0, 1, 2});
-    Check("a million vertices and triangles", Emf(Gradient(many, vertices, mesh, 2)), kAny,
-          {{1, 1, kRed}});
+    // A million vertices (all black at the origin but three) and a hundred
+    // thousand triangles over the whole output, written straight into the
+    // record's bytes.
+    constexpr std::size_t kVertices = 1'000'000, kTriangles = 100'000;
+    Bytes tail(16 * kVertices + 12 * kTriangles, 0);
+    for (std::size_t i = 0; i < 3; ++i) {
+        PutLE32(tail.data() + 16 * i, i == 1 ? kW : 0);
+        PutLE32(tail.data() + 16 * i + 4, i == 2 ? kH : 0);
+        PutLE32(tail.data() + 16 * i + 8, 0xFF00);
+    }
+    for (std::size_t t = 0; t < kTriangles; ++t) {
+        PutLE32(tail.data() + 16 * kVertices + 12 * t + 4, 1);
+        PutLE32(tail.data() + 16 * kVertices + 12 * t + 8, 2);
+    }
+    many.Add(118, {0, 0, 0, 0, kVertices, kTriangles, 2}, tail);
+    Check("a million vertices and a hundred thousand triangles", Emf(many), kAny, {{1, 1, kRed}});
     Check("a mesh whose indices lie outside the vertices",
           Emf(Gradient(rects, {{0, 0, 0xFF00, 0, 0}}, {0, 7, 9, 0}, 0)), kNone);
     Check("more vertices than the record holds",
