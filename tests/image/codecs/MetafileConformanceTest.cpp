@@ -47,9 +47,6 @@ const std::map<std::string, std::string> kReferenceWrong = {
     {"emf/libemf2svg/test-154.emf",
      "emf2svg draws the geometric PS_USERSTYLE pen solid and its width unmapped (8 pixels, not "
      "8 logical units at a third of a pixel each)"},
-    {"emf/libemf2svg/test-177.emf",
-     "emf2svg ignores SetROP2: the lines drawn under R2_XORPEN come out in their pen colours, not "
-     "inverted where they cross"},
     {"emf/libemf2svg-ea/EA-test-file-001.emf", kBlankEa},
     {"emf/libemf2svg-ea/EA-test-file-003.emf", kBlankEa},
     {"emf/libemf2svg-ea/EA-test-file-006.emf", kBlankEa},
