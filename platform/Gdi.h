@@ -198,7 +198,9 @@ int SetPolyFillMode(HDC hdc, int mode);            // the previous mode, 0 on fa
 // `counts`, filled as one shape and each outlined.
 BOOL PolyPolygon(HDC hdc, const POINT* points, const int* counts, int polygons);
 // The rectangle (x, y, width, height) filled by the brush (PATCOPY), black
-// or white; negative sizes extend to the left or upwards.
+// or white, or combined with it under any raster operation that reads no
+// source (DSTINVERT, PATINVERT, ...); negative sizes extend to the left or
+// upwards.
 BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
 // Fills with the brush the pixels connected to (x, y) through their four
 // neighbours, within the clip region: up to a border of `color`

@@ -103,6 +103,23 @@ void PaintRegion(GdiDevice& dc, const Region& region, const GdiBrush& brush) {
     });
 }
 
+// The pixels of a device rectangle through the clip region under a raster
+// operation without a source: the brush's pattern (its gaps the background
+// colour) against the destination.
+void MixRect(GdiDevice& dc, const RECT& r, BYTE index) {
+    const GdiBrush& brush = *dc.brush;
+    Raster& raster = dc.bitmap->raster;
+    VisibleRegion(dc).ForEachRectIn(r, [&](const RECT& part) {
+        for (LONG y = part.top; y < part.bottom; ++y) {
+            for (LONG x = part.left; x < part.right; ++x) {
+                const bool line = brush.style == BS_SOLID ||
+                                  (brush.style == BS_HATCHED && HatchAt(brush.hatch, x, y));
+                raster.Set(x, y, MixRop3(index, line ? brush.rgb : dc.bkRgb, 0, raster.Get(x, y)));
+            }
+        }
+    });
+}
+
 } // namespace
 
 // Scan conversion: each row samples the edges at its pixel centres. Edges
@@ -215,9 +232,14 @@ HRGN CreatePolyPolygonRgn(const POINT* points, const int* counts, int polygons, 
 
 BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
-    if (!dc || (rop != PATCOPY && rop != BLACKNESS && rop != WHITENESS)) return FALSE;
+    const BYTE index = static_cast<BYTE>(rop >> 16);
+    if (!dc || UsesSource(index)) return FALSE;
     const POINT a = ToDevice(*dc, x, y), b = ToDevice(*dc, 0LL + x + width, 0LL + y + height);
     const RECT r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+    if (rop != PATCOPY && rop != BLACKNESS && rop != WHITENESS) {
+        MixRect(*dc, r, index);
+        return TRUE;
+    }
     const GdiBrush solid = SolidBrush(rop == WHITENESS ? 0xFFFFFF : 0);
     PaintRect(dc->bitmap->raster, VisibleRegion(*dc), r, rop == PATCOPY ? *dc->brush : solid,
               dc->bkMode == OPAQUE, dc->bkRgb);

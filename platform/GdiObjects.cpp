@@ -116,6 +116,15 @@ DWORD MixRop2(int rop2, DWORD pen, DWORD dst) {
     return out & 0xFFFFFF;
 }
 
+DWORD MixRop3(BYTE index, DWORD pattern, DWORD src, DWORD dst) {
+    DWORD out = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (index & (1 << i))
+            out |= (i & 4 ? pattern : ~pattern) & (i & 2 ? src : ~src) & (i & 1 ? dst : ~dst);
+    }
+    return out & 0xFFFFFF;
+}
+
 void Raster::Set(LONG x, LONG y, DWORD rgb) {
     if (layout == Layout::Rgb32TopDown) {
         reinterpret_cast<std::uint32_t*>(bits + y * stride)[x] = 0xFF000000 | rgb;

@@ -250,6 +250,8 @@ public:
 
 private:
     std::optional<COLORREF> AverageColor(std::span<const BYTE> packed);
+    // A DIB blit under a raster operation that StretchDIBits does not take.
+    void MixDib(const DibBlit& blit, std::span<const BYTE> packed);
     std::vector<PointD> ToOutput(std::span<const PointD> logical) const;
     // The box drawn for a shape: shrunk by half the pen's width for an
     // inside-frame pen.

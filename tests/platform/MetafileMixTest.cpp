@@ -146,6 +146,33 @@ TEST(MetafileMix, BlitsThatMixTheSourceWithTheOutput) {
           {{15, 15, kGreen}, {5, 5, kBlue}, {5, 15, kBlack}, {25, 5, kWhite}});
 }
 
+TEST(MetafileMix, TernaryRasterOperationsOfBlits) {
+    // Over a red background with a blue brush selected.
+    const auto over = [] {
+        EmfWriter w = Red();
+        w.Rectangle(0, 0, kW, kH).Brush(3, BS_SOLID, kBlue).Select(3);
+        return w;
+    };
+    const auto patternOnly = [&](DWORD rop) {
+        EmfWriter w = over();
+        Bytes tail;
+        Put32(tail, kIdentity);
+        Put32(tail, {0, 0, 0, 0, 0, 0});
+        return w.Add(76, {0, 0, 0, 0, 0, 0, 10, 10, rop, 0, 0}, tail);
+    };
+    Check("DSTINVERT", Emf(patternOnly(0x550009)), kAny,
+          {{5, 5, RGB(0, 255, 255)}, {9, 9, RGB(0, 255, 255)}, {10, 5, kRed}, {5, 10, kRed}});
+    Check("PATINVERT", Emf(patternOnly(0x5A0049)), kAny, {{5, 5, RGB(255, 0, 255)}, {10, 5, kRed}});
+    Check("a raster operation that keeps the output", Emf(patternOnly(0xAA0029)), kAll);
+    EmfWriter brushThrough = over();
+    RectBlit(brushThrough, 77, {0, 0, 20, 10}, 0xE20746, Dib24({{0xFFFFFF, 0x000000}}), 2, 1);
+    Check("the brush where the source is white, the output where it is black (0xE20746)",
+          Emf(brushThrough), kAny, {{5, 5, kBlue}, {15, 5, kRed}, {25, 5, kRed}});
+    EmfWriter notSource = over();
+    RectBlit(notSource, 77, {0, 0, 10, 10}, 0x330008, Dib24({{0x00FFFF}}), 1, 1);
+    Check("NOTSRCCOPY", Emf(notSource), kAny, {{5, 5, kRed}, {5, 15, kRed}, {15, 5, kRed}});
+}
+
 TEST(MetafileMix, StretchModesWhenShrinking) {
     // Red, green, blue and white onto two pixels.
     const Bytes dib = Dib24({{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}});
