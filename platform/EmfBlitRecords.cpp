@@ -6,6 +6,7 @@ namespace {
 
 enum : DWORD {
     EMR_SETPIXELV = 15,
+    EMR_EXTFLOODFILL = 53,
     EMR_MASKBLT = 78,
     EMR_PLGBLT = 79,
     EMR_ALPHABLEND = 114,
@@ -103,6 +104,9 @@ bool PlayEmfBlitRecord(MetafileCanvas& canvas, DWORD type, const RecordView& r) 
     switch (type) {
     case EMR_SETPIXELV:
         canvas.SetPixel(PointAt(r, 8), r.U32(16) & 0xFFFFFF);
+        return true;
+    case EMR_EXTFLOODFILL:
+        canvas.FloodFill(PointAt(r, 8), r.U32(16) & 0xFFFFFF, r.U32(20));
         return true;
     case EMR_ALPHABLEND:
         mix.kind = ImageMix::Kind::Alpha;

@@ -1,6 +1,6 @@
 // The enhanced-metafile records that mix a DIB with the output (AlphaBlend,
-// TransparentBlt, MaskBlt, PlgBlt), gradient fills and single pixels,
-// played onto the canvas.
+// TransparentBlt, MaskBlt, PlgBlt), gradient fills, flood fills and single
+// pixels, played onto the canvas.
 #pragma once
 
 #include "platform/MetafileCanvas.h"

@@ -198,8 +198,18 @@ int SetPolyFillMode(HDC hdc, int mode);            // the previous mode, 0 on fa
 // `counts`, filled as one shape and each outlined.
 BOOL PolyPolygon(HDC hdc, const POINT* points, const int* counts, int polygons);
 // The rectangle (x, y, width, height) filled by the brush (PATCOPY), black
-// or white; negative sizes extend to the left or upwards.
+// or white, or combined with it under any raster operation that reads no
+// source (DSTINVERT, PATINVERT, ...); negative sizes extend to the left or
+// upwards.
 BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
+// Fills with the brush the pixels connected to (x, y) through their four
+// neighbours, within the clip region: up to a border of `color`
+// (FLOODFILLBORDER; FloodFill), or those of `color` (FLOODFILLSURFACE).
+// False when the start pixel is not one of them.
+inline constexpr UINT FLOODFILLBORDER = 0;
+inline constexpr UINT FLOODFILLSURFACE = 1;
+BOOL ExtFloodFill(HDC hdc, int x, int y, COLORREF color, UINT type);
+BOOL FloodFill(HDC hdc, int x, int y, COLORREF color);
 // Text output of a byte string in the code page of the selected font's
 // character set; the advances in `dx` are per byte. GdiText.h has the rest.
 BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text,
@@ -226,13 +236,18 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* bmi, UINT usage, void** bits
 BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
 // The source rectangle of a DIB (origin at its bottom-left pixel) stretched
 // onto the destination rectangle, each destination pixel taking the source
-// pixel under its centre; a negative size mirrors. The raster operation is
+// pixel under its centre (but see SetStretchBltMode); a negative size
+// mirrors. The raster operation is
 // SRCCOPY, SRCAND, SRCPAINT or SRCINVERT; the number of destination lines, 0
 // on failure.
 int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                   int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* bmi,
                   UINT colorUse, DWORD rop);
-int SetStretchBltMode(HDC hdc, int mode); // the previous mode, 0 on failure
+// How StretchDIBits shrinks: BLACKONWHITE (the default) ANDs the colours
+// of the source pixels that fall on one destination pixel, WHITEONBLACK ORs
+// them, COLORONCOLOR and HALFTONE take the pixel under its centre. The
+// previous mode, 0 on failure.
+int SetStretchBltMode(HDC hdc, int mode);
 
 // Regions: sets of pixels in logical units (any corner order; a rectangle
 // excludes its right column and bottom row). The calls that report a region

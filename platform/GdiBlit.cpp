@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
 #include "platform/ByteOrder.h"
@@ -163,6 +164,8 @@ DWORD Combine(DWORD rop, DWORD dst, DWORD src) {
     }
 }
 
+constexpr double kMaxMergeWork = 1 << 26;
+
 // One axis of a stretch: destination pixel d samples source pixel
 // src + floor((d + 0.5 - dest) * srcSize / destSize). A negative size on
 // either side mirrors.
@@ -177,7 +180,37 @@ struct StretchAxis {
     long long Source(long long d) const {
         return src + static_cast<long long>(std::floor((d + 0.5 - dest) * scale));
     }
+    bool Shrinks() const { return std::fabs(scale) > 1; }
+    // The source pixels first to last that fall on destination pixel d:
+    // all those it covers when shrinking, else the one under its centre.
+    std::pair<long long, long long> Block(long long d) const {
+        if (!Shrinks()) return {Source(d), Source(d)};
+        const double e0 = (d - dest) * scale, e1 = (d + 1 - dest) * scale;
+        const auto lo = static_cast<long long>(std::floor(std::min(e0, e1)));
+        const auto hi = static_cast<long long>(std::ceil(std::max(e0, e1))) - 1;
+        return {src + lo, src + std::max(lo, hi)};
+    }
 };
+
+// The source pixels that fall on one destination pixel merged as the
+// BLACKONWHITE (AND: black survives) or WHITEONBLACK (OR: white survives)
+// stretch modes do; nothing when none of them lies inside the DIB.
+std::optional<DWORD> MergedPixel(const DibLayout& dib, const BYTE* rows, const StretchAxis& ax,
+                                 const StretchAxis& ay, long long x, long long y, long long top,
+                                 bool keepBlack) {
+    const auto [c0, c1] = ax.Block(x);
+    const auto [r0, r1] = ay.Block(y);
+    std::optional<DWORD> merged;
+    for (long long r = std::max(r0, top - dib.header.biHeight + 1); r <= std::min(r1, top); ++r) {
+        const BYTE* p = rows + static_cast<std::size_t>(top - r) * dib.stride;
+        for (long long c = std::max(c0, 0LL); c <= std::min<long long>(c1, dib.header.biWidth - 1);
+             ++c) {
+            const DWORD v = dib.Pixel(p, c);
+            merged = !merged ? v : keepBlack ? *merged & v : *merged | v;
+        }
+    }
+    return merged;
+}
 
 } // namespace
 
@@ -195,6 +228,17 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
     // up from the bottom.
     const StretchAxis ay(dest.y, destHeight, 0, srcHeight);
     const BYTE* rows = static_cast<const BYTE*>(bits);
+    const long long topRow = 0LL + ySrc + srcHeight - 1; // DIB row of the rectangle's top
+    // Merging reads every source pixel under each destination pixel; past a
+    // bound on that work the pixel under the centre stands for them.
+    const RECT shown = IntersectRects(VisibleRegion(*dc).Bounds(),
+                                      RECT{SaturateToInt(ax.dst0), SaturateToInt(ay.dst0),
+                                           SaturateToInt(ax.dstEnd), SaturateToInt(ay.dstEnd)});
+    const double mergeWork = std::ceil(std::max(1.0, std::fabs(ax.scale))) *
+                             std::ceil(std::max(1.0, std::fabs(ay.scale))) *
+                             (0.0 + shown.right - shown.left) * (0.0 + shown.bottom - shown.top);
+    const bool merge = (ax.Shrinks() || ay.Shrinks()) && mergeWork <= kMaxMergeWork &&
+                       (dc->stretchMode == BLACKONWHITE || dc->stretchMode == WHITEONBLACK);
     Raster& raster = dc->bitmap->raster;
     for (const RECT& v : VisibleRegion(*dc).Rects()) {
         const long long top = std::max<long long>(v.top, ay.dst0);
@@ -202,8 +246,14 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
         const long long left = std::max<long long>(v.left, ax.dst0);
         const long long right = std::min<long long>(v.right, ax.dstEnd);
         for (long long y = top; y < bottom; ++y) {
-            const long long row = 0LL + ySrc + srcHeight - 1 - ay.Source(y);
-            if (row < 0 || row >= dib.header.biHeight) continue;
+            for (long long x = left; x < right && merge; ++x) {
+                const std::optional<DWORD> v =
+                    MergedPixel(dib, rows, ax, ay, x, y, topRow, dc->stretchMode == BLACKONWHITE);
+                const LONG dx = static_cast<LONG>(x), dy = static_cast<LONG>(y);
+                if (v) raster.Set(dx, dy, Combine(rop, raster.Get(dx, dy), *v));
+            }
+            const long long row = topRow - ay.Source(y);
+            if (merge || row < 0 || row >= dib.header.biHeight) continue;
             const BYTE* p = rows + static_cast<std::size_t>(row) * dib.stride;
             for (long long x = left; x < right; ++x) {
                 const long long col = ax.Source(x);
@@ -216,7 +266,6 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, 
     return std::abs(destHeight);
 }
 
-// This context has no stretching blits; the mode is kept for the caller.
 int SetStretchBltMode(HDC hdc, int mode) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
     if (!dc || mode < BLACKONWHITE || mode > HALFTONE) return 0;

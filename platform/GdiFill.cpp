@@ -27,12 +27,15 @@ bool HatchAt(LONG hatch, LONG x, LONG y) {
     }
 }
 
-// One polygon edge in device units; `dir` is +1 going down, -1 going up.
+// One polygon edge in device units, from its top (x0, y0) down to its bottom
+// (x1, y1); `dir` is +1 when the polygon runs down it, -1 when up. Keeping
+// the ends in that order gives two polygons that share an edge the same
+// crossings, bit for bit, so no pixel centre on it falls between them.
 struct Edge {
     double x0, y0, x1, y1;
     int dir;
-    double Top() const { return std::min(y0, y1); }
-    double Bottom() const { return std::max(y0, y1); }
+    double Top() const { return y0; }
+    double Bottom() const { return y1; }
     double XAt(double y) const { return x0 + (y - y0) * (x1 - x0) / (y1 - y0); }
 };
 
@@ -73,8 +76,10 @@ std::vector<Edge> EdgesOf(const std::vector<std::vector<PointD>>& rings) {
     for (const std::vector<PointD>& ring : rings) {
         for (std::size_t i = 0; i < ring.size(); ++i) {
             const PointD a = ring[i], b = ring[(i + 1) % ring.size()];
-            if (a.y != b.y && std::isfinite(a.x + a.y + b.x + b.y))
-                edges.push_back(Edge{a.x, a.y, b.x, b.y, b.y > a.y ? 1 : -1});
+            if (a.y == b.y || !std::isfinite(a.x + a.y + b.x + b.y)) continue;
+            const PointD& t = a.y < b.y ? a : b;
+            const PointD& u = a.y < b.y ? b : a;
+            edges.push_back(Edge{t.x, t.y, u.x, u.y, b.y > a.y ? 1 : -1});
         }
     }
     return edges;
@@ -95,6 +100,23 @@ void PaintRegion(GdiDevice& dc, const Region& region, const GdiBrush& brush) {
     const Region& visible = VisibleRegion(dc);
     region.ForEachRectIn(visible.Bounds(), [&](const RECT& r) {
         PaintRect(dc.bitmap->raster, visible, r, brush, dc.bkMode == OPAQUE, dc.bkRgb, dc.rop2);
+    });
+}
+
+// The pixels of a device rectangle through the clip region under a raster
+// operation without a source: the brush's pattern (its gaps the background
+// colour) against the destination.
+void MixRect(GdiDevice& dc, const RECT& r, BYTE index) {
+    const GdiBrush& brush = *dc.brush;
+    Raster& raster = dc.bitmap->raster;
+    VisibleRegion(dc).ForEachRectIn(r, [&](const RECT& part) {
+        for (LONG y = part.top; y < part.bottom; ++y) {
+            for (LONG x = part.left; x < part.right; ++x) {
+                const bool line = brush.style == BS_SOLID ||
+                                  (brush.style == BS_HATCHED && HatchAt(brush.hatch, x, y));
+                raster.Set(x, y, MixRop3(index, line ? brush.rgb : dc.bkRgb, 0, raster.Get(x, y)));
+            }
+        }
     });
 }
 
@@ -156,6 +178,10 @@ void PaintRect(Raster& raster, const Region& visible, const RECT& r, const GdiBr
     if (brush.style == BS_NULL) return;
     visible.ForEachRectIn(r, [&](const RECT& part) {
         for (LONG y = part.top; y < part.bottom; ++y) {
+            if (brush.style == BS_SOLID && rop2 == R2_COPYPEN) {
+                raster.Fill(part.left, part.right, y, brush.rgb);
+                continue;
+            }
             for (LONG x = part.left; x < part.right; ++x) {
                 if (brush.style == BS_SOLID || HatchAt(brush.hatch, x, y))
                     raster.Mix(x, y, brush.rgb, rop2);
@@ -206,9 +232,14 @@ HRGN CreatePolyPolygonRgn(const POINT* points, const int* counts, int polygons, 
 
 BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
     GdiDevice* dc = Find<GdiDevice>(hdc);
-    if (!dc || (rop != PATCOPY && rop != BLACKNESS && rop != WHITENESS)) return FALSE;
+    const BYTE index = static_cast<BYTE>(rop >> 16);
+    if (!dc || UsesSource(index)) return FALSE;
     const POINT a = ToDevice(*dc, x, y), b = ToDevice(*dc, 0LL + x + width, 0LL + y + height);
     const RECT r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+    if (rop != PATCOPY && rop != BLACKNESS && rop != WHITENESS) {
+        MixRect(*dc, r, index);
+        return TRUE;
+    }
     const GdiBrush solid = SolidBrush(rop == WHITENESS ? 0xFFFFFF : 0);
     PaintRect(dc->bitmap->raster, VisibleRegion(*dc), r, rop == PATCOPY ? *dc->brush : solid,
               dc->bkMode == OPAQUE, dc->bkRgb);

@@ -1,5 +1,6 @@
 // The registry of live objects, stock objects, selection, and the creation
 // and release of contexts.
+#include <algorithm>
 #include <new>
 #include <unordered_map>
 #include <utility>
@@ -95,6 +96,16 @@ void Raster::Mix(LONG x, LONG y, DWORD rgb, int rop2) {
     Set(x, y, rop2 == R2_COPYPEN ? rgb : MixRop2(rop2, rgb, Get(x, y)));
 }
 
+void Raster::Fill(LONG left, LONG right, LONG y, DWORD rgb) {
+    if (layout == Layout::Rgb32TopDown) {
+        std::uint32_t* row = reinterpret_cast<std::uint32_t*>(bits + y * stride);
+        std::fill(row + left, row + right, 0xFF000000 | rgb);
+        return;
+    }
+    for (LONG x = left; x < right; ++x)
+        Set(x, y, rgb);
+}
+
 DWORD MixRop2(int rop2, DWORD pen, DWORD dst) {
     const unsigned table = static_cast<unsigned>(rop2 - 1) & 15;
     DWORD out = 0;
@@ -102,6 +113,15 @@ DWORD MixRop2(int rop2, DWORD pen, DWORD dst) {
     if (table & 4) out |= pen & ~dst;
     if (table & 2) out |= ~pen & dst;
     if (table & 1) out |= ~pen & ~dst;
+    return out & 0xFFFFFF;
+}
+
+DWORD MixRop3(BYTE index, DWORD pattern, DWORD src, DWORD dst) {
+    DWORD out = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (index & (1 << i))
+            out |= (i & 4 ? pattern : ~pattern) & (i & 2 ? src : ~src) & (i & 1 ? dst : ~dst);
+    }
     return out & 0xFFFFFF;
 }
 

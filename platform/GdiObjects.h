@@ -32,11 +32,20 @@ struct Raster {
     // Sets the pixel to what the binary raster operation `rop2` makes of
     // `rgb` (the pen or brush colour) over the pixel's colour.
     void Mix(LONG x, LONG y, DWORD rgb, int rop2);
+    // Sets the pixels left to right - 1 of row y to one colour.
+    void Fill(LONG left, LONG right, LONG y, DWORD rgb);
 };
 
 // A binary raster operation R2_BLACK .. R2_WHITE: its number less one is the
 // truth table, bit 2 * pen + destination, applied to every bit of the colours.
 DWORD MixRop2(int rop2, DWORD pen, DWORD dst);
+// A ternary raster operation, by its index (bits 16 to 23 of the code): a
+// truth table over pattern, source and destination, bit 4p + 2s + d.
+DWORD MixRop3(BYTE index, DWORD pattern, DWORD src, DWORD dst);
+// Whether the operation of that index reads the source.
+inline bool UsesSource(BYTE index) {
+    return ((index >> 2) & 0x33) != (index & 0x33);
+}
 
 inline DWORD ColorRefToRgb(COLORREF c) {
     return (static_cast<DWORD>(GetRValue(c)) << 16) | (static_cast<DWORD>(GetGValue(c)) << 8) |

@@ -64,7 +64,21 @@ bool MetafileCanvas::DecodeDib(std::span<const BYTE> packed, std::vector<BYTE>& 
            kInfoHeaderSize + 4.0 * h.biClrUsed + stride * h.biHeight <= dib.size();
 }
 
+namespace {
+
+// The raster operations StretchDIBits combines with; the others (those
+// with the brush among them) go pixel by pixel through MixImage.
+bool StretchesItself(DWORD rop) {
+    return rop == SRCCOPY || rop == SRCAND || rop == SRCPAINT || rop == SRCINVERT;
+}
+
+} // namespace
+
 void MetafileCanvas::StretchDib(const DibBlit& blit, std::span<const BYTE> packed) {
+    if (!StretchesItself(blit.rop)) {
+        MixDib(blit, packed);
+        return;
+    }
     std::vector<BYTE> dib;
     if (!DecodeDib(packed, dib)) return;
     const BITMAPINFOHEADER h = LoadInfoHeader(dib.data());
@@ -122,4 +136,20 @@ std::optional<COLORREF> MetafileCanvas::AverageColor(std::span<const BYTE> packe
     const double n = static_cast<double>(w) * ht;
     return RGB(static_cast<BYTE>(sum[2] / n), static_cast<BYTE>(sum[1] / n),
                static_cast<BYTE>(sum[0] / n));
+}
+
+void MetafileCanvas::MixDib(const DibBlit& blit, std::span<const BYTE> packed) {
+    const std::optional<MetaImage> src = ReadImage(packed);
+    if (!src) return;
+    const MetafileTransform& t = state.transform;
+    const LONG top = blit.srcFromTop ? blit.ySrc : src->height - blit.ySrc - blit.srcHeight;
+    const ImageBlit at{{t.ToOutput({blit.x, blit.y}), t.ToOutput({blit.x + blit.width, blit.y}),
+                        t.ToOutput({blit.x, blit.y + blit.height})},
+                       blit.xSrc,
+                       top,
+                       blit.srcWidth,
+                       blit.srcHeight};
+    ImageMix mix;
+    mix.foreground = mix.background = static_cast<BYTE>(blit.rop >> 16);
+    MixImage(at, *src, nullptr, mix);
 }

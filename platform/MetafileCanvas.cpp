@@ -106,11 +106,14 @@ MetafileCanvas::MetafileCanvas(HDC hdc, const RECT& dest, const MetafileTransfor
     workLimit = std::clamp(64 * AreaOf(dest), kMinWork, kMaxWork);
     ApplyClip();
     SetROP2(hdc, state.rop2);
+    SetStretchBltMode(hdc, state.stretchMode);
 }
 
+// The context is left with its default mixing and stretch mode.
 MetafileCanvas::~MetafileCanvas() {
     SelectClipRgn(hdc, nullptr);
     SetROP2(hdc, R2_COPYPEN);
+    SetStretchBltMode(hdc, BLACKONWHITE);
 }
 
 bool MetafileCanvas::NextRecord(DWORD type) {

@@ -243,11 +243,15 @@ public:
     void GradientRects(std::span<const GradientVertex> vertices, std::span<const DWORD> mesh,
                        bool vertical);
     void GradientTriangles(std::span<const GradientVertex> vertices, std::span<const DWORD> mesh);
-    // One pixel in a colour.
+    // One pixel in a colour; a flood fill with the brush from a point
+    // (ExtFloodFill's types).
     void SetPixel(PointD logical, COLORREF color);
+    void FloodFill(PointD logical, COLORREF color, UINT type);
 
 private:
     std::optional<COLORREF> AverageColor(std::span<const BYTE> packed);
+    // A DIB blit under a raster operation that StretchDIBits does not take.
+    void MixDib(const DibBlit& blit, std::span<const BYTE> packed);
     std::vector<PointD> ToOutput(std::span<const PointD> logical) const;
     // The box drawn for a shape: shrunk by half the pen's width for an
     // inside-frame pen.

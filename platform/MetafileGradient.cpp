@@ -1,6 +1,6 @@
-// The canvas's gradient fills and single pixels. Colours are interpolated
-// from the vertices' 16-bit channels at each pixel centre, and the top 8 bits
-// are painted.
+// The canvas's gradient fills, flood fills and single pixels. Gradient
+// colours are interpolated from the vertices' 16-bit channels, and the top
+// 8 bits are painted.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -110,4 +110,13 @@ void MetafileCanvas::SetPixel(PointD logical, COLORREF color) {
     if (!Spend(1)) return;
     const PIXELSPAN span{p.x, p.y, 1};
     PaintSpans(hdc, &span, 1, color);
+}
+
+void MetafileCanvas::FloodFill(PointD logical, COLORREF color, UINT type) {
+    const POINT p = Pixel(state.transform.ToOutput(logical));
+    if (!Spend(4 * AreaOf(state.clip->Bounds()))) return;
+    const Selected brush(hdc, BrushOf(state.brush));
+    SetBkMode(hdc, state.bkMode);
+    SetBkColor(hdc, state.bkColor);
+    ExtFloodFill(hdc, p.x, p.y, color, type);
 }

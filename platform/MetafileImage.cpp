@@ -53,16 +53,6 @@ std::optional<MetaImage> Read32(std::span<const BYTE> packed) {
     return image;
 }
 
-// What a raster operation (a truth table over pattern, source and
-// destination bits, bit 4p + 2s + d) makes of three colours.
-DWORD MixRop3(BYTE code, DWORD p, DWORD s, DWORD d) {
-    DWORD out = 0;
-    for (int i = 0; i < 8; ++i) {
-        if (code & (1 << i)) out |= (i & 4 ? p : ~p) & (i & 2 ? s : ~s) & (i & 1 ? d : ~d);
-    }
-    return out & 0xFFFFFF;
-}
-
 // Source over destination: the source premultiplied by its alpha (or
 // opaque) and scaled by the constant alpha.
 DWORD Blend(const ImageMix& mix, DWORD src, DWORD dst) {

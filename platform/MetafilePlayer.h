@@ -8,9 +8,11 @@
 // pattern brush paints the average colour of its pattern), lines,
 // polylines, polygons and poly-polygons under both fill modes, rectangles,
 // rounded rectangles, ellipses, arcs, chords, pies, Bezier curves and paths
-// (EMF), rectangular clipping, DIB blits, and text (GdiText.h). Regions,
-// palettes and EMF+ comments are skipped, like every record the player does
-// not know.
+// (EMF), rectangular clipping, DIB blits, and text (GdiText.h); the binary
+// raster operations of pens and fills, the stretch modes, AlphaBlend,
+// TransparentBlt, MaskBlt, PlgBlt, gradient fills, flood fills and single
+// pixels. Palettes and EMF+ comments are skipped, like every record the
+// player does not know.
 //
 // Input is hostile: every field is read inside its record, a record whose
 // size is too small, not whole 32-bit words (EMF) or past the end stops the

@@ -168,9 +168,11 @@ public:
     }
 
 private:
+    // The ends pass through a and b, as the edges of the joins and caps
+    // there do, so that pieces meet along the same edges.
     void Segment(PointD a, PointD b) {
         const PointD n = Normal(Unit(Sub(b, a)));
-        Emit({Add(a, n, h), Add(b, n, h), Add(b, n, -h), Add(a, n, -h)}, piece);
+        Emit({Add(a, n, h), Add(b, n, h), b, Add(b, n, -h), Add(a, n, -h), a}, piece);
     }
 
     // The wedge between two segments meeting at v, on the outer side of
@@ -201,12 +203,12 @@ private:
         const PointD n = Normal(out);
         if (style.cap == LineCap::Flat) return;
         if (style.cap == LineCap::Square) {
-            Emit({Add(v, n, h), Add(Add(v, n, h), out, h), Add(Add(v, n, -h), out, h),
+            Emit({v, Add(v, n, h), Add(Add(v, n, h), out, h), Add(Add(v, n, -h), out, h),
                   Add(v, n, -h)},
                  piece);
             return;
         }
-        std::vector<PointD> half;
+        std::vector<PointD> half{v};
         AppendArc(half, v, h, n, {-n.x, -n.y}, out);
         Emit(std::move(half), piece);
     }

@@ -41,7 +41,9 @@ enum : WORD {
     META_POLYGON = 0x0324,
     META_POLYLINE = 0x0325,
     META_SCALEWINDOWEXT = 0x0410,
+    META_FLOODFILL = 0x0419,
     META_SETPIXEL = 0x041F,
+    META_EXTFLOODFILL = 0x0548,
     META_BITBLT = 0x0922,
     META_STRETCHBLT = 0x0B23,
     META_ELLIPSE = 0x0418,
@@ -127,6 +129,12 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
         break;
     case META_SETPIXEL:
         canvas.SetPixel(YX(r, 2), r.U32(6) & 0xFFFFFF);
+        break;
+    case META_FLOODFILL:
+        canvas.FloodFill(YX(r, 2), r.U32(6) & 0xFFFFFF, FLOODFILLBORDER);
+        break;
+    case META_EXTFLOODFILL:
+        canvas.FloodFill(YX(r, 3), r.U32(8) & 0xFFFFFF, r.U16(6));
         break;
     case META_SAVEDC:
         canvas.Save();

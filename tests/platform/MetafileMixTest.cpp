@@ -146,6 +146,55 @@ TEST(MetafileMix, BlitsThatMixTheSourceWithTheOutput) {
           {{15, 15, kGreen}, {5, 5, kBlue}, {5, 15, kBlack}, {25, 5, kWhite}});
 }
 
+TEST(MetafileMix, TernaryRasterOperationsOfBlits) {
+    // Over a red background with a blue brush selected.
+    const auto over = [] {
+        EmfWriter w = Red();
+        w.Rectangle(0, 0, kW, kH).Brush(3, BS_SOLID, kBlue).Select(3);
+        return w;
+    };
+    const auto patternOnly = [&](DWORD rop) {
+        EmfWriter w = over();
+        Bytes tail;
+        Put32(tail, kIdentity);
+        Put32(tail, {0, 0, 0, 0, 0, 0});
+        return w.Add(76, {0, 0, 0, 0, 0, 0, 10, 10, rop, 0, 0}, tail);
+    };
+    Check("DSTINVERT", Emf(patternOnly(0x550009)), kAny,
+          {{5, 5, RGB(0, 255, 255)}, {9, 9, RGB(0, 255, 255)}, {10, 5, kRed}, {5, 10, kRed}});
+    Check("PATINVERT", Emf(patternOnly(0x5A0049)), kAny, {{5, 5, RGB(255, 0, 255)}, {10, 5, kRed}});
+    Check("a raster operation that keeps the output", Emf(patternOnly(0xAA0029)), kAll);
+    EmfWriter brushThrough = over();
+    RectBlit(brushThrough, 77, {0, 0, 20, 10}, 0xE20746, Dib24({{0xFFFFFF, 0x000000}}), 2, 1);
+    Check("the brush where the source is white, the output where it is black (0xE20746)",
+          Emf(brushThrough), kAny, {{5, 5, kBlue}, {15, 5, kRed}, {25, 5, kRed}});
+    EmfWriter notSource = over();
+    RectBlit(notSource, 77, {0, 0, 10, 10}, 0x330008, Dib24({{0x00FFFF}}), 1, 1);
+    Check("NOTSRCCOPY", Emf(notSource), kAny, {{5, 5, kRed}, {5, 15, kRed}, {15, 5, kRed}});
+}
+
+TEST(MetafileMix, StretchModesWhenShrinking) {
+    // Red, green, blue and white onto two pixels.
+    const Bytes dib = Dib24({{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}});
+    const std::tuple<int, COLORREF, COLORREF> cases[] = {
+        {BLACKONWHITE, kBlack, kBlue},
+        {WHITEONBLACK, RGB(255, 255, 0), kWhite},
+        {COLORONCOLOR, kGreen, kWhite},
+        {HALFTONE, kGreen, kWhite},
+    };
+    for (const auto& [mode, left, right] : cases) {
+        SCOPED_TRACE(mode);
+        EmfWriter w;
+        w.Add(21, {mode})
+            .Add(81, {0, 0, 0, 0, 0, 0, 0, 0, 4, 1, 80, 40, 120, 12, 0, SRCCOPY, 2, 1}, dib);
+        Check("", Emf(w), kAny, {{0, 0, left}, {1, 0, right}, {0, 1, kWhite}});
+    }
+    EmfWriter enlarged;
+    enlarged.Add(81, {0, 0, 0, 0, 0, 0, 0, 0, 4, 1, 80, 40, 120, 12, 0, SRCCOPY, 8, 1}, dib);
+    Check("enlarging under BLACKONWHITE copies", Emf(enlarged), kAny,
+          {{1, 0, kRed}, {2, 0, kGreen}, {7, 0, kWhite}});
+}
+
 TEST(MetafileMix, GradientsAndPixels) {
     EmfWriter horizontal, vertical, reversed, triangle, pixel;
     Gradient(horizontal, {{0, 0, 0, 0, 0}, {16, 4, 0xFF00, 0, 0x8000}}, {0, 1}, 0);
@@ -175,6 +224,36 @@ TEST(MetafileMix, GradientsAndPixels) {
     Check("META_SETPIXEL", wmf.Add(0x041F, {0xFF, 0, 6, 7}).Metafile(), {7, 6, 8, 7});
 }
 
+TEST(MetafileMix, FloodFills) {
+    // A red frame (10, 5)-(30, 20) on white, then a blue brush.
+    const auto framed = [] {
+        EmfWriter w;
+        w.Pen(1, PS_SOLID, 1, kRed).Select(1).Select(0x80000005).Rectangle(10, 5, 30, 20);
+        w.Brush(2, BS_SOLID, kBlue).Select(2);
+        return w;
+    };
+    EmfWriter border = framed(), surface = framed(), outside = framed(), clipped = framed();
+    border.Add(53, {15, 10, kRed, FLOODFILLBORDER});
+    Check("up to the border", Emf(border), kAny,
+          {{11, 6, kBlue}, {28, 18, kBlue}, {10, 5, kRed}, {9, 5, kWhite}, {31, 21, kWhite}});
+    surface.Add(53, {0, 0, kWhite, FLOODFILLSURFACE});
+    Check("the white surface around it", Emf(surface), kAny,
+          {{0, 0, kBlue}, {47, 31, kBlue}, {15, 10, kWhite}, {10, 5, kRed}});
+    outside.Add(53, {10, 5, kRed, FLOODFILLBORDER});
+    Check("starting on the border fills nothing", Emf(outside), kAny, {{15, 10, kWhite}});
+    clipped.Add(30, {0, 0, 20, 32}).Add(53, {15, 10, kRed, FLOODFILLBORDER});
+    Check("within the clip", Emf(clipped), kAny, {{19, 10, kBlue}, {20, 10, kWhite}});
+    WmfWriter wmf, ext;
+    wmf.Add(0x02FA, {PS_SOLID, 1, 0, 0xFF, 0}).Select(0).Rectangle(10, 5, 30, 20);
+    wmf.Brush(BS_SOLID, kBlue).Select(1);
+    ext = wmf;
+    Check("META_FLOODFILL", wmf.Add(0x0419, {0xFF, 0, 10, 15}).Metafile(), kAny,
+          {{15, 10, kBlue}, {5, 5, kWhite}});
+    Check("META_EXTFLOODFILL of a surface",
+          ext.Add(0x0548, {FLOODFILLSURFACE, 0xFFFF, 0xFF, 10, 15}).Metafile(), kAny,
+          {{15, 10, kBlue}, {5, 5, kWhite}});
+}
+
 TEST(MetafileMix, WmfMappingModesAndOldBitmapBlits) {
     WmfWriter text, metric, aniso, blit, stretch;
     for (WmfWriter* w : {&text, &metric, &aniso})
@@ -202,14 +281,22 @@ TEST(MetafileMix, HostileSizesStayWithinTheWorkCap) {
     EmfWriter huge, many, rects;
     RectBlit(huge, 114, {-15000, -15000, 30000, 30000}, 255 << 16, Dib24({{0xFF0000}}), 1, 1);
     Check("an AlphaBlend 30000 x 30000 units is cut to the output", Emf(huge), kAll);
-    std::vector<std::array<int, 5>> vertices(1'000'000, {0, 0, 0xFF00, 0, 0});
-    vertices[1] = {kW, 0, 0xFF00, 0, 0};
-    vertices[2] = {0, kH, 0xFF00, 0, 0};
-    std::vector<int> mesh;
-    for (int i = 0; i < 1'000'000; ++i)
-        mesh.insert(mesh.end(), {0, 1, 2});
-    Check("a million vertices and triangles", Emf(Gradient(many, vertices, mesh, 2)), kAny,
-          {{1, 1, kRed}});
+    // A million vertices (all black at the origin but three) and a hundred
+    // thousand triangles over the whole output, written straight into the
+    // record's bytes.
+    constexpr std::size_t kVertices = 1'000'000, kTriangles = 100'000;
+    Bytes tail(16 * kVertices + 12 * kTriangles, 0);
+    for (std::size_t i = 0; i < 3; ++i) {
+        PutLE32(tail.data() + 16 * i, i == 1 ? kW : 0);
+        PutLE32(tail.data() + 16 * i + 4, i == 2 ? kH : 0);
+        PutLE32(tail.data() + 16 * i + 8, 0xFF00);
+    }
+    for (std::size_t t = 0; t < kTriangles; ++t) {
+        PutLE32(tail.data() + 16 * kVertices + 12 * t + 4, 1);
+        PutLE32(tail.data() + 16 * kVertices + 12 * t + 8, 2);
+    }
+    many.Add(118, {0, 0, 0, 0, kVertices, kTriangles, 2}, tail);
+    Check("a million vertices and a hundred thousand triangles", Emf(many), kAny, {{1, 1, kRed}});
     Check("a mesh whose indices lie outside the vertices",
           Emf(Gradient(rects, {{0, 0, 0xFF00, 0, 0}}, {0, 7, 9, 0}, 0)), kNone);
     Check("more vertices than the record holds",
