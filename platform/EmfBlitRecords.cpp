@@ -23,11 +23,9 @@ constexpr BYTE kKeepDestination = 0xAA; // the raster operation that leaves the 
 // The DIB whose usage, header offset and size, bits offset and size are the
 // five fields from `at`; nothing for palette indices or an unreadable one.
 std::optional<MetaImage> DibAt(MetafileCanvas& canvas, const RecordView& r, std::size_t at) {
-    const std::span<const BYTE> bmi = r.Bytes(r.U32(at + 4), r.U32(at + 8));
-    const std::span<const BYTE> bits = r.Bytes(r.U32(at + 12), r.U32(at + 16));
-    if (r.U32(at) != kDibRgbColors || bmi.empty()) return std::nullopt;
-    std::vector<BYTE> packed(bmi.begin(), bmi.end());
-    packed.insert(packed.end(), bits.begin(), bits.end());
+    if (r.U32(at) != kDibRgbColors) return std::nullopt;
+    const std::vector<BYTE> packed = EmfPackedDib(r, at + 4);
+    if (packed.empty()) return std::nullopt;
     return canvas.ReadImage(packed);
 }
 
@@ -98,6 +96,15 @@ void GradientFill(MetafileCanvas& canvas, const RecordView& r) {
 }
 
 } // namespace
+
+std::vector<BYTE> EmfPackedDib(const RecordView& r, std::size_t fields) {
+    const std::span<const BYTE> bmi = r.Bytes(r.U32(fields), r.U32(fields + 4));
+    if (bmi.empty()) return {};
+    const std::span<const BYTE> bits = r.Bytes(r.U32(fields + 8), r.U32(fields + 12));
+    std::vector<BYTE> packed(bmi.begin(), bmi.end());
+    packed.insert(packed.end(), bits.begin(), bits.end());
+    return packed;
+}
 
 bool PlayEmfBlitRecord(MetafileCanvas& canvas, DWORD type, const RecordView& r) {
     ImageMix mix;

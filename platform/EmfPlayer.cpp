@@ -293,12 +293,7 @@ void EmfPlayer::Objects(DWORD type, const RecordView& r) {
         break;
     case EMR_CREATEDIBPATTERNBRUSHPT:
     case EMR_CREATEMONOBRUSH: {
-        const DWORD offBmi = r.U32(16), cbBmi = r.U32(20), offBits = r.U32(24), cbBits = r.U32(28);
-        std::vector<BYTE> packed;
-        const std::span<const BYTE> bmi = r.Bytes(offBmi, cbBmi), bits = r.Bytes(offBits, cbBits);
-        packed.insert(packed.end(), bmi.begin(), bmi.end());
-        packed.insert(packed.end(), bits.begin(), bits.end());
-        obj = r.U32(12) == kDibRgbColors ? canvas.PatternBrush(packed)
+        obj = r.U32(12) == kDibRgbColors ? canvas.PatternBrush(EmfPackedDib(r, 16))
                                          : MetaObject{MetaObject::Kind::Other, {}, {}, {}};
         break;
     }
@@ -507,12 +502,9 @@ void EmfPlayer::Blits(DWORD type, const RecordView& r) {
 // them for StretchDIBits and SetDIBitsToDevice, before them for the blits.
 void EmfPlayer::Dib(const RecordView& r, const DibBlit& blit, std::size_t fields) {
     const DWORD usage = fields == 84 ? r.U32(80) : r.U32(64);
-    const std::span<const BYTE> bmi = r.Bytes(r.U32(fields), r.U32(fields + 4));
-    const std::span<const BYTE> bits = r.Bytes(r.U32(fields + 8), r.U32(fields + 12));
-    if (usage != kDibRgbColors || bmi.empty()) return;
-    std::vector<BYTE> packed(bmi.begin(), bmi.end());
-    packed.insert(packed.end(), bits.begin(), bits.end());
-    canvas.StretchDib(blit, packed);
+    if (usage != kDibRgbColors) return;
+    const std::vector<BYTE> packed = EmfPackedDib(r, fields);
+    if (!packed.empty()) canvas.StretchDib(blit, packed);
 }
 
 MetaObject* EmfPlayer::Slot(DWORD index) {
