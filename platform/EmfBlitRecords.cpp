@@ -14,17 +14,15 @@ enum : DWORD {
     EMR_GRADIENTFILL = 118,
 };
 
-constexpr DWORD kDibRgbColors = 0;
 constexpr BYTE AC_SRC_ALPHA = 1;
 // Gradient modes; 0 shades rectangles along x.
 constexpr DWORD GRADIENT_FILL_RECT_V = 1, GRADIENT_FILL_TRIANGLE = 2;
 constexpr BYTE kKeepDestination = 0xAA; // the raster operation that leaves the output
 
 // The DIB whose usage, header offset and size, bits offset and size are the
-// five fields from `at`; nothing for palette indices or an unreadable one.
+// five fields from `at`; nothing for an unreadable one.
 std::optional<MetaImage> DibAt(MetafileCanvas& canvas, const RecordView& r, std::size_t at) {
-    if (r.U32(at) != kDibRgbColors) return std::nullopt;
-    const std::vector<BYTE> packed = EmfPackedDib(r, at + 4);
+    const std::vector<BYTE> packed = EmfPackedDib(r, at + 4, r.U32(at), canvas.State().Palette());
     if (packed.empty()) return std::nullopt;
     return canvas.ReadImage(packed);
 }
@@ -97,13 +95,11 @@ void GradientFill(MetafileCanvas& canvas, const RecordView& r) {
 
 } // namespace
 
-std::vector<BYTE> EmfPackedDib(const RecordView& r, std::size_t fields) {
+std::vector<BYTE> EmfPackedDib(const RecordView& r, std::size_t fields, UINT usage,
+                               std::span<const RGBQUAD> palette) {
     const std::span<const BYTE> bmi = r.Bytes(r.U32(fields), r.U32(fields + 4));
     if (bmi.empty()) return {};
-    const std::span<const BYTE> bits = r.Bytes(r.U32(fields + 8), r.U32(fields + 12));
-    std::vector<BYTE> packed(bmi.begin(), bmi.end());
-    packed.insert(packed.end(), bits.begin(), bits.end());
-    return packed;
+    return RgbPackedDib(bmi, r.Bytes(r.U32(fields + 8), r.U32(fields + 12)), usage, palette);
 }
 
 bool PlayEmfBlitRecord(MetafileCanvas& canvas, DWORD type, const RecordView& r) {

@@ -53,6 +53,11 @@ enum : DWORD {
     EMR_ARC = 45,
     EMR_CHORD = 46,
     EMR_PIE = 47,
+    EMR_SELECTPALETTE = 48,
+    EMR_CREATEPALETTE = 49,
+    EMR_SETPALETTEENTRIES = 50,
+    EMR_RESIZEPALETTE = 51,
+    EMR_REALIZEPALETTE = 52,
     EMR_LINETO = 54,
     EMR_ARCTO = 55,
     EMR_POLYDRAW = 56,
@@ -84,7 +89,7 @@ enum : DWORD {
 };
 
 constexpr DWORD kStockObject = 0x80000000;
-constexpr DWORD kDibRgbColors = 0;
+constexpr DWORD kDefaultPalette = kStockObject | 15;
 constexpr int AD_CLOCKWISE = 2;
 constexpr DWORD MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4;
 constexpr BYTE PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6;
@@ -146,6 +151,7 @@ private:
     void Record(DWORD type, const RecordView& r);
     void Mapping(DWORD type, const RecordView& r);
     void Objects(DWORD type, const RecordView& r);
+    void Palettes(DWORD type, const RecordView& r);
     void Shapes(DWORD type, const RecordView& r);
     void Polys(DWORD type, const RecordView& r);
     void PolyPoly(const RecordView& r, bool small, bool closed);
@@ -292,16 +298,49 @@ void EmfPlayer::Objects(DWORD type, const RecordView& r) {
         obj.brush = MakeBrush(r.U32(12), r.U32(16) & 0xFFFFFF, r.I32(20));
         break;
     case EMR_CREATEDIBPATTERNBRUSHPT:
+        obj = canvas.PatternBrush(EmfPackedDib(r, 16, r.U32(12), canvas.State().Palette()));
+        break;
     case EMR_CREATEMONOBRUSH: {
-        obj = r.U32(12) == kDibRgbColors ? canvas.PatternBrush(EmfPackedDib(r, 16))
-                                         : MetaObject{MetaObject::Kind::Other, {}, {}, {}};
+        // Without a colour table the pattern paints its 0 bits in the text
+        // colour and its 1 bits in the background colour.
+        static constexpr RGBQUAD kBlackWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+        const DWORD usage = r.U32(12);
+        obj = usage == DIB_PAL_INDICES
+                  ? canvas.MonoBrush(EmfPackedDib(r, 16, usage, kBlackWhite))
+                  : canvas.PatternBrush(EmfPackedDib(r, 16, usage, canvas.State().Palette()));
         break;
     }
+    case EMR_CREATEPALETTE:
+        obj.kind = MetaObject::Kind::Palette;
+        obj.palette = std::make_shared<PaletteEntries>(ReadPaletteEntries(r, 16, r.U16(14)));
+        break;
     default:
-        Shapes(type, r);
+        Palettes(type, r);
         return;
     }
     if (MetaObject* o = Slot(r.U32(8))) *o = obj;
+}
+
+void EmfPlayer::Palettes(DWORD type, const RecordView& r) {
+    const MetaObject* o = Slot(r.U32(8));
+    const std::shared_ptr<PaletteEntries> palette =
+        o && o->kind == MetaObject::Kind::Palette ? o->palette : nullptr;
+    switch (type) {
+    case EMR_SELECTPALETTE:
+        if (palette || r.U32(8) == kDefaultPalette) canvas.State().palette = palette;
+        break;
+    case EMR_SETPALETTEENTRIES:
+        if (palette) SetPaletteEntries(*palette, r.U32(12), ReadPaletteEntries(r, 20, r.U32(16)));
+        break;
+    case EMR_RESIZEPALETTE:
+        if (palette) ResizePalette(*palette, r.U32(12));
+        break;
+    case EMR_REALIZEPALETTE: // the output has no hardware palette to realise into
+        break;
+    default:
+        Shapes(type, r);
+        break;
+    }
 }
 
 void EmfPlayer::Shapes(DWORD type, const RecordView& r) {
@@ -489,7 +528,7 @@ void EmfPlayer::Blits(DWORD type, const RecordView& r) {
         break;
     case EMR_HEADER:
         break;
-    default: // palettes, comments and the rest are skipped
+    default: // comments and the rest are skipped
         if (!PlayEmfRegionRecord(canvas, type, r, [this](DWORD i) { return BrushAt(i); }) &&
             !PlayEmfBlitRecord(canvas, type, r) && !PlayEmfText(canvas, type, r))
             canvas.Skip(type);
@@ -502,8 +541,7 @@ void EmfPlayer::Blits(DWORD type, const RecordView& r) {
 // them for StretchDIBits and SetDIBitsToDevice, before them for the blits.
 void EmfPlayer::Dib(const RecordView& r, const DibBlit& blit, std::size_t fields) {
     const DWORD usage = fields == 84 ? r.U32(80) : r.U32(64);
-    if (usage != kDibRgbColors) return;
-    const std::vector<BYTE> packed = EmfPackedDib(r, fields);
+    const std::vector<BYTE> packed = EmfPackedDib(r, fields, usage, canvas.State().Palette());
     if (!packed.empty()) canvas.StretchDib(blit, packed);
 }
 
@@ -559,6 +597,20 @@ Xform FrameToDest(const ENHMETAHEADER& h, const RECT& dest, PointD pixelsPerMm) 
     return x;
 }
 
+// The metafile's own palette, from its end-of-file record: a program
+// selects and realises it before playing the metafile. None when the
+// metafile has none.
+std::shared_ptr<PaletteEntries> OwnPalette(std::span<const BYTE> emf, const ENHMETAHEADER& h) {
+    if (h.nBytes <= emf.size()) emf = emf.first(h.nBytes);
+    if (h.nPalEntries == 0 || emf.size() < 20) return nullptr;
+    const DWORD last = GetLE32(emf.data() + emf.size() - 4);
+    if (last < 20 || last > emf.size()) return nullptr;
+    const RecordView r(emf.last(last));
+    PaletteEntries entries = ReadPaletteEntries(r, r.U32(12), r.U32(8));
+    if (r.U32(0) != EMR_EOF || entries.empty()) return nullptr;
+    return std::make_shared<PaletteEntries>(std::move(entries));
+}
+
 } // namespace
 
 bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest, const DibReader& readDib,
@@ -573,6 +625,7 @@ bool PlayEnhMetaFile(HDC hdc, std::span<const BYTE> emf, const RECT& dest, const
                 double(h.szlDevice.cy) / h.szlMillimeters.cy};
     MetafileCanvas canvas(hdc, dest, MetafileTransform(FrameToDest(h, dest, ppmm), ppmm), readDib,
                           report);
+    canvas.State().palette = OwnPalette(emf, h);
     EmfPlayer(canvas, h.nHandles).Play(emf);
     return true;
 }

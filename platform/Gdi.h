@@ -134,7 +134,12 @@ inline constexpr int R2_COPYPEN = 13;
 inline constexpr int R2_MERGEPEN = 15;
 inline constexpr int R2_WHITE = 16;
 
+// How a DIB's colour table is to be read: colours, 16-bit indices into the
+// selected palette, or no table (pixel value i is palette entry i). The
+// calls below take colours; the metafile player resolves the others.
 inline constexpr UINT DIB_RGB_COLORS = 0;
+inline constexpr UINT DIB_PAL_COLORS = 1;
+inline constexpr UINT DIB_PAL_INDICES = 2;
 inline constexpr DWORD SRCCOPY = 0x00CC0020;
 inline constexpr DWORD SRCPAINT = 0x00EE0086;  // destination OR source
 inline constexpr DWORD SRCAND = 0x008800C6;    // destination AND source

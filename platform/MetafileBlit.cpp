@@ -52,6 +52,12 @@ MetaObject MetafileCanvas::PatternBrush(std::span<const BYTE> packed) {
     return obj;
 }
 
+MetaObject MetafileCanvas::MonoBrush(std::span<const BYTE> packed) {
+    MetaObject obj = PatternBrush(packed);
+    obj.brush.monoShare = GetRValue(obj.brush.color) / 255.0;
+    return obj;
+}
+
 bool MetafileCanvas::DecodeDib(std::span<const BYTE> packed, std::vector<BYTE>& dib) {
     const std::optional<DibSize> size = ClaimedSize(packed);
     if (!size || size->width * size->height > kMaxDibPixels ||
@@ -99,7 +105,7 @@ void MetafileCanvas::PatBlt(double x, double y, double width, double height, DWO
         RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)},
         state.clip->Bounds());
     if (!Spend((0.0 + r.right - r.left) * (r.bottom - r.top))) return;
-    const Selected brush(hdc, BrushOf(state.brush));
+    const Selected brush(hdc, BrushOf(state.brush, state));
     SetBkMode(hdc, state.bkMode);
     SetBkColor(hdc, state.bkColor);
     ::PatBlt(hdc, a.x, a.y, b.x - a.x, b.y - a.y, rop);

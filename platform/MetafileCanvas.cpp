@@ -337,7 +337,7 @@ void MetafileCanvas::Fill(const std::vector<Figure>& figures) {
     if (counts.empty()) return;
     const RECT clip = state.clip->Bounds();
     if (!Spend(ScanWork(rings, clip, AreaOf(BoxIn(rings, clip))))) return;
-    const Selected brush(hdc, BrushOf(state.brush)), pen(hdc, CreatePen(PS_NULL, 1, 0));
+    const Selected brush(hdc, BrushOf(state.brush, state)), pen(hdc, CreatePen(PS_NULL, 1, 0));
     SetPolyFillMode(hdc, state.fillMode);
     SetBkMode(hdc, state.bkMode);
     SetBkColor(hdc, state.bkColor);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/GdiText.h"
+#include "platform/MetafilePalette.h"
 #include "platform/MetafilePen.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileShapes.h"
@@ -21,18 +22,25 @@ struct MetaBrush {
     UINT style = BS_SOLID; // BS_SOLID, BS_NULL or BS_HATCHED
     COLORREF color = RGB(255, 255, 255);
     LONG hatch = 0;
+    // A monochrome pattern (0 or more): the share of its pixels painted in
+    // the background colour, the rest in the text colour, both as they are
+    // when it paints.
+    double monoShare = -1;
 };
 
 // One entry of a metafile's object table. A region (WMF) keeps its
-// rectangles in logical units, a font is in logical units; palettes are kept
-// as `Other` so that they occupy their slot.
+// rectangles in logical units, a font is in logical units; a palette is
+// shared with the states that select it, so that changes to its entries
+// reach them. Objects the player cannot draw with are `Other`, so that
+// they occupy their slot.
 struct MetaObject {
-    enum class Kind { Empty, Pen, Brush, Region, Font, Other };
+    enum class Kind { Empty, Pen, Brush, Region, Font, Palette, Other };
     Kind kind = Kind::Empty;
     MetaPen pen;
     MetaBrush brush;
     std::vector<RECT> rects;
     LOGFONTW font{};
+    std::shared_ptr<PaletteEntries> palette{};
 };
 
 // A brush of a record's style (hatches outside the known six, and pattern
@@ -62,6 +70,12 @@ struct MetaState {
     COLORREF textColor = RGB(0, 0, 0);
     UINT textAlign = TA_NOUPDATECP | TA_LEFT | TA_TOP;
     double charExtra = 0; // logical units added to each advance
+    // The selected logical palette; none: the default palette.
+    std::shared_ptr<PaletteEntries> palette{};
+
+    std::span<const RGBQUAD> Palette() const {
+        return palette ? std::span<const RGBQUAD>(*palette) : DefaultPalette();
+    }
 };
 
 // One string of a text record, in logical units: the reference point, the
@@ -161,6 +175,9 @@ public:
     // A brush object painting the average colour of a packed DIB; an `Other`
     // object when the DIB cannot be read.
     MetaObject PatternBrush(std::span<const BYTE> packed);
+    // The same for a black and white DIB that paints in the text and
+    // background colours.
+    MetaObject MonoBrush(std::span<const BYTE> packed);
 
     // The state stack. Restore(n): n < 0 goes back -n saves, n > 0 to the
     // n-th save; a number outside the stack does nothing.

@@ -116,7 +116,7 @@ Region MetafileCanvas::OutputRegion(std::span<const RECT> rects, const Xform& ma
 void MetafileCanvas::FillRegion(const Region& output, const MetaBrush& brush) {
     if (brush.style == BS_NULL || !Spend(AreaOf(output.Bounds()) + double(output.RectCount())))
         return;
-    const Selected b(hdc, BrushOf(brush));
+    const Selected b(hdc, BrushOf(brush, state));
     SetBkMode(hdc, state.bkMode);
     SetBkColor(hdc, state.bkColor);
     WithRegionObject(output, [&](HRGN rgn) { PaintRgn(hdc, rgn); });
@@ -134,7 +134,7 @@ void MetafileCanvas::FrameRegion(const Region& output, const MetaBrush& brush, d
         return;
     SetBkMode(hdc, state.bkMode);
     SetBkColor(hdc, state.bkColor);
-    HBRUSH b = BrushOf(brush);
+    HBRUSH b = BrushOf(brush, state);
     WithRegionObject(output, [&](HRGN rgn) { FrameRgn(hdc, rgn, b, w, h); });
     DeleteObject(b);
 }

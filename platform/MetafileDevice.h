@@ -30,8 +30,20 @@ private:
     HGDIOBJ obj, previous;
 };
 
-inline HBRUSH BrushOf(const MetaBrush& b) {
-    const LOGBRUSH lb{b.style, b.color, b.hatch};
+// The colour a brush paints with in a state: a monochrome pattern takes
+// the state's text and background colours.
+inline COLORREF BrushColor(const MetaBrush& b, const MetaState& s) {
+    if (b.monoShare < 0) return b.color;
+    const auto mix = [&](BYTE text, BYTE bk) {
+        return static_cast<BYTE>(std::lround(text + (bk - text) * b.monoShare));
+    };
+    return RGB(mix(GetRValue(s.textColor), GetRValue(s.bkColor)),
+               mix(GetGValue(s.textColor), GetGValue(s.bkColor)),
+               mix(GetBValue(s.textColor), GetBValue(s.bkColor)));
+}
+
+inline HBRUSH BrushOf(const MetaBrush& b, const MetaState& s) {
+    const LOGBRUSH lb{b.style, BrushColor(b, s), b.hatch};
     return CreateBrushIndirect(&lb);
 }
 

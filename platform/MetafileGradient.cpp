@@ -115,7 +115,7 @@ void MetafileCanvas::SetPixel(PointD logical, COLORREF color) {
 void MetafileCanvas::FloodFill(PointD logical, COLORREF color, UINT type) {
     const POINT p = Pixel(state.transform.ToOutput(logical));
     if (!Spend(4 * AreaOf(state.clip->Bounds()))) return;
-    const Selected brush(hdc, BrushOf(state.brush));
+    const Selected brush(hdc, BrushOf(state.brush, state));
     SetBkMode(hdc, state.bkMode);
     SetBkColor(hdc, state.bkColor);
     ExtFloodFill(hdc, p.x, p.y, color, type);

@@ -127,7 +127,7 @@ void MetafileCanvas::MixImage(const ImageBlit& blit, const MetaImage& src, const
                    cut(*std::max_element(ys, ys + 4) + 1, clip.top, clip.bottom)};
     if (!Spend(AreaOf(box))) return;
     Raster& raster = dc->bitmap->raster;
-    const DWORD pattern = ColorRefToRgb(state.brush.color);
+    const DWORD pattern = ColorRefToRgb(BrushColor(state.brush, state));
     for (LONG y = box.top; y < box.bottom; ++y) {
         for (LONG x = box.left; x < box.right; ++x) {
             // The pixel centre in the parallelogram's own coordinates, 0 to 1.

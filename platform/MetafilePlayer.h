@@ -11,8 +11,9 @@
 // (EMF), rectangular clipping, DIB blits, and text (GdiText.h); the binary
 // raster operations of pens and fills, the stretch modes, AlphaBlend,
 // TransparentBlt, MaskBlt, PlgBlt, gradient fills, flood fills and single
-// pixels. Palettes and EMF+ comments are skipped, like every record the
-// player does not know.
+// pixels, and logical palettes for the DIBs whose colours are palette
+// indices (an EMF starts with its own palette selected, when it has one).
+// EMF+ comments are skipped, like every record the player does not know.
 //
 // Input is hostile: every field is read inside its record, a record whose
 // size is too small, not whole 32-bit words (EMF) or past the end stops the

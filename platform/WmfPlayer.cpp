@@ -29,6 +29,11 @@ enum : WORD {
     META_DELETEOBJECT = 0x01F0,
     META_CREATEPATTERNBRUSH = 0x01F9,
     META_CREATEPALETTE = 0x00F7,
+    META_REALIZEPALETTE = 0x0035,
+    META_SETPALENTRIES = 0x0037,
+    META_RESIZEPALETTE = 0x0139,
+    META_SELECTPALETTE = 0x0234,
+    META_ANIMATEPALETTE = 0x0436,
     META_SETBKCOLOR = 0x0201,
     META_SETWINDOWORG = 0x020B,
     META_SETWINDOWEXT = 0x020C,
@@ -61,7 +66,6 @@ enum : WORD {
     META_STRETCHDIB = 0x0F43,
 };
 
-constexpr WORD kDibRgbColors = 0;
 constexpr WORD kBsPattern = 3;
 
 bool UsesPattern(DWORD rop) {
@@ -102,6 +106,10 @@ private:
     void Poly(WORD function, const RecordView& r);
     void PolyPolygon(const RecordView& r);
     void Blit(WORD function, const RecordView& r);
+    void Palette(WORD function, const RecordView& r);
+    // The packed DIB from `dibAt` with the colours that the usage word at
+    // `usageAt` names.
+    std::vector<BYTE> Dib(const RecordView& r, std::size_t usageAt, std::size_t dibAt);
     void Create(MetaObject obj);
     MetaObject* Object(const RecordView& r);
 
@@ -167,9 +175,8 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
             MetaObject::Kind::Brush, {}, MakeBrush(r.U16(6), r.U32(8) & 0xFFFFFF, r.I16(12)), {}});
         break;
     case META_DIBCREATEPATTERNBRUSH: // BS_PATTERN carries an old bitmap, not a DIB
-        Create(r.U16(6) != kBsPattern && r.U16(8) == kDibRgbColors
-                   ? canvas.PatternBrush(r.Tail(10))
-                   : MetaObject{MetaObject::Kind::Other, {}, {}, {}});
+        Create(r.U16(6) != kBsPattern ? canvas.PatternBrush(Dib(r, 8, 10))
+                                      : MetaObject{MetaObject::Kind::Other, {}, {}, {}});
         break;
     case META_CREATEREGION:
         Create(WmfRegionObject(r));
@@ -177,14 +184,48 @@ void WmfPlayer::Record(WORD function, const RecordView& r) {
     case META_CREATEFONTINDIRECT:
         Create(WmfFontObject(r));
         break;
-    case META_CREATEPALETTE:
+    case META_CREATEPALETTE: {
+        MetaObject palette{MetaObject::Kind::Palette, {}, {}, {}};
+        palette.palette = std::make_shared<PaletteEntries>(ReadPaletteEntries(r, 10, r.U16(8)));
+        Create(palette);
+        break;
+    }
     case META_CREATEPATTERNBRUSH:
         Create(MetaObject{MetaObject::Kind::Other, {}, {}, {}});
+        break;
+    default:
+        Palette(function, r);
+        break;
+    }
+}
+
+// The palette records other than its creation act on the selected palette.
+void WmfPlayer::Palette(WORD function, const RecordView& r) {
+    MetaState& s = canvas.State();
+    switch (function) {
+    case META_SELECTPALETTE:
+        if (const MetaObject* obj = Object(r); obj && obj->kind == MetaObject::Kind::Palette)
+            s.palette = obj->palette;
+        break;
+    case META_SETPALENTRIES:
+    case META_ANIMATEPALETTE:
+        if (s.palette)
+            SetPaletteEntries(*s.palette, r.U16(6), ReadPaletteEntries(r, 10, r.U16(8)),
+                              function == META_ANIMATEPALETTE);
+        break;
+    case META_RESIZEPALETTE:
+        if (s.palette) ResizePalette(*s.palette, r.U16(6));
+        break;
+    case META_REALIZEPALETTE: // the output has no hardware palette to realise into
         break;
     default:
         Shape(function, r);
         break;
     }
+}
+
+std::vector<BYTE> WmfPlayer::Dib(const RecordView& r, std::size_t usageAt, std::size_t dibAt) {
+    return RgbPackedDib(r.Tail(dibAt), r.U16(usageAt), canvas.State().Palette());
 }
 
 void WmfPlayer::Shape(WORD function, const RecordView& r) {
@@ -327,22 +368,20 @@ void WmfPlayer::Blit(WORD function, const RecordView& r) {
         }
         break;
     case META_STRETCHDIB:
-        if (r.U16(10) != kDibRgbColors) break;
         canvas.StretchDib(DibBlit{P(r, 10), P(r, 9), P(r, 8), P(r, 7), static_cast<LONG>(P(r, 6)),
                                   static_cast<LONG>(P(r, 5)), static_cast<LONG>(P(r, 4)),
                                   static_cast<LONG>(P(r, 3)), false, rop},
-                          r.Tail(28));
+                          Dib(r, 10, 28));
         break;
     case META_SETDIBTODEV: {
-        if (r.U16(6) != kDibRgbColors) break;
         const auto w = static_cast<LONG>(P(r, 6)), h = static_cast<LONG>(P(r, 5));
         canvas.StretchDib(DibBlit{P(r, 8), P(r, 7), double(w), double(h),
                                   static_cast<LONG>(P(r, 4)), static_cast<LONG>(P(r, 3)), w, h,
                                   false, SRCCOPY},
-                          r.Tail(24));
+                          Dib(r, 6, 24));
         break;
     }
-    default: // escapes, palettes and the rest are skipped
+    default: // escapes and the rest are skipped
         if (!PlayWmfRegionRecord(
                 canvas, function, r,
                 [this](std::size_t i) { return i < objects.size() ? &objects[i] : nullptr; }) &&

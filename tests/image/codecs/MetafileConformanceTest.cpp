@@ -63,6 +63,10 @@ const std::map<std::string, std::string> kReferenceWrong = {
     {"emf/libemf2svg-corrupted/bad_corrupted_2017-02-12-010400.emf",
      "emf2svg draws the chart's bitmaps as a black panel with white bars; the records draw blue "
      "bars on white"},
+    {"emf/poi/nested_wmf.emf",
+     "emf2svg paints the page black and leaves out the text; the records fill the page with a "
+     "monochrome pattern of 0 bits, which paint the text colour (white), and the markers with it "
+     "in navy"},
     {"emf/poi/63327.emf",
      "emf2svg centres the caption by its unstretched width, then draws it stretched 2.9 times "
      "by the anisotropic frame, so it starts near the centre and runs off the right edge"},
