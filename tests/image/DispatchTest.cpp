@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -81,13 +80,7 @@ TEST(Dispatch, SavesWriteTheEncodedBytes) {
     for (const auto& c : cases) {
         std::ofstream(path) << "an older and much longer content than any of these images";
         ASSERT_TRUE(c.image->Save(path.c_str(), c.format)) << c.format;
-        BYTE* block = nullptr;
-        long size = 0;
-        ASSERT_TRUE(c.image->Encode(block, size, c.format));
-        std::ifstream in(path, std::ios::binary);
-        const std::vector<char> saved{std::istreambuf_iterator<char>(in), {}};
-        EXPECT_EQ(saved, std::vector<char>(block, block + size)) << c.format;
-        CxImage::FreeMemory(block);
+        EXPECT_EQ(codectest::ReadFileBytes(path), codectest::EncodeBytes(*c.image, c.format));
     }
     std::remove(path.c_str());
 }
@@ -107,13 +100,8 @@ TEST(Dispatch, SavesIntoAMissingFolderFailWithoutAText) {
 TEST(Dispatch, DecodeStartsAtTheStreamPositionAndLeavesTheBlockAlone) {
     CxImage img(4, 3, 24);
     img.SetPixelColor(1, 2, RGB(10, 20, 30));
-    BYTE* block = nullptr;
-    long size = 0;
-    ASSERT_TRUE(img.Encode(block, size, FORMAT_BMP));
-    std::vector<BYTE> shifted(block, block + size);
-    shifted.insert(shifted.begin(), 5, 'x');
-    CxImage::FreeMemory(block);
-    const std::vector<BYTE> before = shifted;
+    Bytes shifted = codectest::Concat(Bytes(5, 'x'), codectest::EncodeBytes(img, FORMAT_BMP));
+    const Bytes before = shifted;
     CxMemFile f(shifted.data(), static_cast<long>(shifted.size()));
     f.Seek(5, SEEK_SET);
     CxImage back;
@@ -124,23 +112,14 @@ TEST(Dispatch, DecodeStartsAtTheStreamPositionAndLeavesTheBlockAlone) {
 }
 
 TEST(Dispatch, ANewPictureDoesNotInheritTheOldOnesTransparency) {
-    CxImage gif(4, 4, 8);
+    CxImage gif(4, 4, 8), bmp(4, 4, 8), img;
     gif.SetTransIndex(3);
-    BYTE* gifBytes = nullptr;
-    long gifSize = 0;
-    ASSERT_TRUE(gif.Encode(gifBytes, gifSize, FORMAT_GIF));
-    CxImage bmp(4, 4, 8);
-    BYTE* bmpBytes = nullptr;
-    long bmpSize = 0;
-    ASSERT_TRUE(bmp.Encode(bmpBytes, bmpSize, FORMAT_BMP));
-
-    CxImage img;
-    ASSERT_TRUE(img.Decode(gifBytes, static_cast<DWORD>(gifSize), FORMAT_UNKNOWN));
+    ASSERT_TRUE(
+        codectest::DecodeBytes(codectest::EncodeBytes(gif, FORMAT_GIF), FORMAT_UNKNOWN, img));
     EXPECT_EQ(img.GetTransIndex(), 3);
-    ASSERT_TRUE(img.Decode(bmpBytes, static_cast<DWORD>(bmpSize), FORMAT_UNKNOWN));
+    ASSERT_TRUE(
+        codectest::DecodeBytes(codectest::EncodeBytes(bmp, FORMAT_BMP), FORMAT_UNKNOWN, img));
     EXPECT_EQ(img.GetTransIndex(), -1);
-    CxImage::FreeMemory(gifBytes);
-    CxImage::FreeMemory(bmpBytes);
 }
 
 // Under detection, a codec that recognised its signature (BMP, ICO, GIF, TGA
@@ -148,21 +127,17 @@ TEST(Dispatch, ANewPictureDoesNotInheritTheOldOnesTransparency) {
 // sees "Decode: Unknown or wrong format", or, when loading with a named
 // format, that codec's complaint.
 TEST(Dispatch, DetectionReportsTheCodecThatRecognisedTheFile) {
-    Bytes bmp = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0};
-    bmp = codectest::Concat(bmp, codectest::InfoHeader(640, 480, 24));
-    Bytes pcx = {10, 5, 1, 8};
-    pcx.resize(65, 0);
-    pcx.push_back(5);
-    pcx.resize(130, 0);
+    const Bytes bmp = codectest::BmpFile(640, 480, 24);
+    const Bytes pcx = codectest::Concat(codectest::PcxHeader(1, 1, 8, 5, 0), {0, 0});
     Bytes icon = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
     icon = codectest::Concat(icon, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
     icon.resize(80, 0);
     Bytes placeable = {0xD7, 0xCD, 0xC6, 0x9A};
     placeable.resize(60, 0);
     const Bytes gifWithoutImages = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0x3B};
-    const Bytes tgaCutShort = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 4, 0, 24, 0};
+    const Bytes tgaCutShort = codectest::TgaHeader(2, 4, 4, 24);
     // A TGA 2.0 file: its footer follows a header with a colour map too long.
-    Bytes tgaWithFooter = {0, 1, 1, 0, 0, 1, 1, 24, 0, 0, 0, 0, 4, 0, 4, 0, 8, 0};
+    Bytes tgaWithFooter = codectest::TgaHeader(1, 4, 4, 8, 0, 257, 24);
     tgaWithFooter.resize(tgaWithFooter.size() + 8, 0);
     for (char c : std::string("TRUEVISION-XFILE."))
         tgaWithFooter.push_back(BYTE(c));

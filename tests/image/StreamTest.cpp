@@ -9,6 +9,7 @@
 #include "image/CxCreateOnWriteFile.h"
 #include "image/CxIOFile.h"
 #include "image/CxMemFile.h"
+#include "tests/support/TestSupport.h"
 
 TEST(MemFile, ReadsWholeElementsAndSeeksFromEachOrigin) {
     BYTE block[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 255};
@@ -93,20 +94,6 @@ TEST(IOFile, CallersStreamStaysOpenAndSizeKeepsThePosition) {
     std::fclose(fp);
 }
 
-namespace {
-
-std::string Contents(const std::string& path) {
-    std::string text;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;)
-            text.push_back(static_cast<char>(c));
-        std::fclose(f);
-    }
-    return text;
-}
-
-} // namespace
-
 // The file appears (replacing an old one) only with the first write; a close
 // without writes still leaves an empty file, as a successful empty encode
 // must.
@@ -122,18 +109,18 @@ TEST(CreateOnWriteFile, CreatesTheFileOnlyWhenWrittenOrClosed) {
         EXPECT_EQ(unused.Tell(), 0);
         EXPECT_EQ(unused.Error(), 0);
     }
-    EXPECT_EQ(Contents(path), "old") << "never written: the old file stays";
+    EXPECT_EQ(testsupport::ReadFile(path), "old") << "never written: the old file stays";
 
     CxCreateOnWriteFile f(path.c_str());
     EXPECT_EQ(f.Write("new", 1, 3), 3u);
     EXPECT_TRUE(f.PutC('!'));
     EXPECT_EQ(f.Tell(), 4);
     EXPECT_TRUE(f.Close());
-    EXPECT_EQ(Contents(path), "new!");
+    EXPECT_EQ(testsupport::ReadFile(path), "new!");
 
     CxCreateOnWriteFile empty(path.c_str());
     EXPECT_TRUE(empty.Close());
-    EXPECT_EQ(Contents(path), "");
+    EXPECT_EQ(testsupport::ReadFile(path), "");
     std::remove(path.c_str());
 }
 

@@ -7,11 +7,10 @@
 #include <functional>
 #include <string>
 
-#include "platform/GdiText.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/MetafileTransform.h"
+#include "tests/platform/TextSurface.h"
 #include "tests/support/MetafileWriter.h"
-#include "tests/support/TestSurface.h"
 
 using namespace metafiletest;
 
@@ -26,21 +25,6 @@ constexpr WORD META_SETTEXTCOLOR = 0x0209, META_SETTEXTALIGN = 0x012E, META_TEXT
 constexpr WORD META_EXTTEXTOUT = 0x0A32, META_CREATEFONTINDIRECT = 0x02FB;
 constexpr WORD META_SETMAPPERFLAGS = 0x0231;
 
-struct FontSpec {
-    std::u16string name = u"Arial";
-    LONG height = -20, escapement = 0;
-    BYTE charset = ANSI_CHARSET;
-};
-
-LOGFONTW Logical(const FontSpec& f) {
-    LOGFONTW lf{};
-    lf.lfHeight = f.height;
-    lf.lfEscapement = f.escapement;
-    lf.lfCharSet = f.charset;
-    std::copy(f.name.begin(), f.name.end(), lf.lfFaceName);
-    return lf;
-}
-
 Bytes Utf16(const std::u16string& s, std::size_t units) {
     Bytes b;
     for (std::size_t i = 0; i < units; ++i)
@@ -53,11 +37,12 @@ Bytes Narrow(const std::string& s) {
 }
 
 // EMF records: a font in slot 1, selected, and red text.
-EmfWriter EmfText(const FontSpec& f) {
+EmfWriter EmfText(const LOGFONTW& f) {
     EmfWriter w;
     w.Add(EMR_EXTCREATEFONTINDIRECTW,
-          {1, f.height, 0, f.escapement, f.escapement, FW_NORMAL, std::int64_t(f.charset) << 24, 0},
-          Utf16(f.name, 32));
+          {1, f.lfHeight, 0, f.lfEscapement, f.lfEscapement, FW_NORMAL,
+           std::int64_t(f.lfCharSet) << 24, 0},
+          Utf16(f.lfFaceName, 32));
     return std::move(w.Select(1).Add(EMR_SETTEXTCOLOR, {kRed}).Add(EMR_SETBKMODE, {TRANSPARENT}));
 }
 
@@ -76,14 +61,14 @@ EmfWriter& AddText(EmfWriter& w, int type, int x, int y, const Bytes& string, st
 }
 
 // WMF records: a font created into slot 0 and selected, red text.
-WmfWriter WmfText(const FontSpec& f, const std::string& name) {
+WmfWriter WmfText(const LOGFONTW& f, const std::string& name) {
     WmfWriter w;
     Bytes face = Narrow(name);
     face.resize(32, 0);
-    w.Add(
-        META_CREATEFONTINDIRECT,
-        {f.height, 0, f.escapement, f.escapement, FW_NORMAL, 0, std::int64_t(f.charset) << 8, 0, 0},
-        face);
+    w.Add(META_CREATEFONTINDIRECT,
+          {f.lfHeight, 0, f.lfEscapement, f.lfEscapement, FW_NORMAL, 0,
+           std::int64_t(f.lfCharSet) << 8, 0, 0},
+          face);
     return std::move(w.Select(0).Add(META_SETTEXTCOLOR, {kRed & 0xFFFF, kRed >> 16}));
 }
 
@@ -93,6 +78,10 @@ Bytes WmfString(const std::string& s, const std::vector<int>& dx = {}) {
     for (int d : dx)
         Put16(b, {d});
     return b;
+}
+
+Bytes Emf(const EmfWriter& w) {
+    return w.Metafile(0, 0, kW, kH);
 }
 
 std::string Played(const Bytes& file, bool enhanced) {
@@ -106,16 +95,10 @@ std::string Played(const Bytes& file, bool enhanced) {
 }
 
 // The same text drawn straight on a surface in red, transparent.
-std::string Direct(const FontSpec& f, const std::function<void(HDC)>& draw) {
-    TestSurface s(kW, kH);
-    const LOGFONTW lf = Logical(f);
-    HFONT font = CreateFontIndirectW(&lf);
-    HGDIOBJ previous = SelectObject(s.dc(), font);
-    SetTextColor(s.dc(), kRed);
-    SetBkMode(s.dc(), TRANSPARENT);
+std::string Direct(const LOGFONTW& f, const std::function<void(HDC)>& draw, UINT align = TA_TOP) {
+    const TextSurface s(f, kW, kH);
+    SetTextAlign(s.dc(), align);
     draw(s.dc());
-    SelectObject(s.dc(), previous);
-    DeleteObject(font);
     return s.Picture();
 }
 
@@ -125,187 +108,128 @@ void Out(HDC dc, int x, int y, const std::u16string& s, std::vector<int> dx = {}
 }
 
 bool HaveFonts() {
-    const LOGFONTW lf = Logical(FontSpec{u"SimSun"});
-    HFONT f = CreateFontIndirectW(&lf);
-    std::string path;
-    const bool found = GetFontFaceFile(f, &path) && path.ends_with("wqy-microhei.ttc");
-    DeleteObject(f);
-    const LOGFONTW arial = Logical(FontSpec{});
-    f = CreateFontIndirectW(&arial);
-    const bool liberation =
-        GetFontFaceFile(f, &path) && path.ends_with("LiberationSans-Regular.ttf");
-    DeleteObject(f);
-    return found && liberation;
+    return HaveLiberation() && FaceFile(Font(u"SimSun")) == "wqy-microhei.ttc";
 }
 
 } // namespace
 
 TEST(MetafileText, RecordsDrawWhatTheDeviceContextDraws) {
     if (!HaveFonts()) GTEST_SKIP() << "Liberation or WenQuanYi fonts missing (scripts/setup)";
-    const FontSpec arial, greek{u"Arial", -20, 0, GREEK_CHARSET};
-    const FontSpec cyrillic{u"Arial", -20, 0, RUSSIAN_CHARSET},
-        chinese{u"SimSun", -20, 0, GB2312_CHARSET};
-    const FontSpec rotated{u"Arial", -20, 900};
-    struct Case {
-        const char* what;
-        bool enhanced;
-        Bytes file;
-        std::string expected;
+    const LOGFONTW arial = Font(u"Arial"), greek = Font(u"Arial", -20, 0, GREEK_CHARSET);
+    const LOGFONTW cyrillic = Font(u"Arial", -20, 0, RUSSIAN_CHARSET),
+                   chinese = Font(u"SimSun", -20, 0, GB2312_CHARSET);
+    const LOGFONTW rotated = Font(u"Arial", -20, 900);
+    // Plays the file and compares it with the text drawn straight.
+    const auto expect = [](const char* what, const Bytes& file, const LOGFONTW& font, UINT align,
+                           const std::function<void(HDC)>& draw) {
+        const std::string played = Played(file, GetLE32(file.data()) == 1);
+        EXPECT_EQ(played, Direct(font, draw, align)) << what;
+        EXPECT_NE(played.find('R'), std::string::npos) << what;
     };
-    std::vector<Case> cases;
-    {
-        EmfWriter w = EmfText(arial);
-        w.Add(EMR_SETTEXTALIGN, {TA_BASELINE});
-        AddText(w, EMR_EXTTEXTOUTW, 10, 40, Utf16(u"Hx", 2), 2, {15, 12});
-        cases.push_back({"EXTTEXTOUTW, baseline, advances", true, w.Metafile(0, 0, kW, kH),
-                         Direct(arial, [](HDC dc) {
-                             SetTextAlign(dc, TA_BASELINE);
-                             Out(dc, 10, 40, u"Hx", {15, 12});
-                         })});
-    }
-    {
-        // Two pixels a unit: the font, the point and the advances double.
-        EmfWriter w = EmfText(FontSpec{u"Arial", -10});
-        w.Add(EMR_SETMAPMODE, {MM_ANISOTROPIC}).Add(9, {60, 30}).Add(11, {kW, kH});
-        AddText(w, EMR_EXTTEXTOUTW, 5, 3, Utf16(u"Hx", 2), 2, {8, 6});
-        cases.push_back(
-            {"through the mapping", true, w.Metafile(0, 0, kW, kH), Direct(arial, [](HDC dc) {
-                 Out(dc, 10, 6, u"Hx", {16, 12});
-             })});
-    }
-    {
-        EmfWriter w = EmfText(arial);
-        w.Add(EMR_SETTEXTALIGN, {TA_UPDATECP | TA_BASELINE}).Add(EMR_MOVETOEX, {10, 40});
-        AddText(w, EMR_EXTTEXTOUTW, 0, 0, Utf16(u"H", 1), 1);
-        AddText(w, EMR_EXTTEXTOUTW, 0, 0, Utf16(u"x", 1), 1);
-        cases.push_back({"TA_UPDATECP continues at the current position", true,
-                         w.Metafile(0, 0, kW, kH), Direct(arial, [](HDC dc) {
-                             SetTextAlign(dc, TA_BASELINE);
-                             Out(dc, 10, 40, u"Hx");
-                         })});
-    }
-    {
-        EmfWriter w = EmfText(arial);
-        const RECT r{4, 4, 70, 30};
-        w.Add(EMR_SETBKMODE, {OPAQUE}).Add(EMR_SETBKCOLOR, {kGreen});
-        AddText(w, EMR_EXTTEXTOUTW, 10, 8, Utf16(u"Hi", 2), 2, {}, ETO_OPAQUE, r);
-        cases.push_back({"an opaque rectangle and background", true, w.Metafile(0, 0, kW, kH),
-                         Direct(arial, [r](HDC dc) {
-                             SetBkMode(dc, OPAQUE);
-                             SetBkColor(dc, kGreen);
-                             Out(dc, 10, 8, u"Hi", {}, ETO_OPAQUE, &r);
-                         })});
-    }
-    {
-        EmfWriter w = EmfText(greek);
-        AddText(w, EMR_EXTTEXTOUTA, 10, 8, Narrow("\xE1\xE2"), 2);
-        cases.push_back({"EXTTEXTOUTA in the Greek code page", true, w.Metafile(0, 0, kW, kH),
-                         Direct(greek, [](HDC dc) { Out(dc, 10, 8, u"αβ"); })});
-    }
-    {
-        EmfWriter w = EmfText(rotated);
-        w.Add(EMR_SETTEXTALIGN, {TA_BASELINE});
-        AddText(w, EMR_EXTTEXTOUTW, 40, 50, Utf16(u"Up", 2), 2);
-        cases.push_back({"escapement", true, w.Metafile(0, 0, kW, kH), Direct(rotated, [](HDC dc) {
-                             SetTextAlign(dc, TA_BASELINE);
-                             Out(dc, 40, 50, u"Up");
-                         })});
-    }
-    {
-        // y upwards: an escapement of 270 degrees reads upwards too.
-        EmfWriter w = EmfText(FontSpec{u"Arial", -20, 2700});
-        w.Add(EMR_SETMAPMODE, {MM_ANISOTROPIC}).Add(9, {kW, -kH}).Add(11, {kW, kH});
-        w.Add(10, {0, kH}).Add(EMR_SETTEXTALIGN, {TA_BASELINE});
-        AddText(w, EMR_EXTTEXTOUTW, 40, 10, Utf16(u"Up", 2), 2);
-        cases.push_back({"escapement with y upwards", true, w.Metafile(0, 0, kW, kH),
-                         Direct(rotated, [](HDC dc) {
-                             SetTextAlign(dc, TA_BASELINE);
-                             Out(dc, 40, 50, u"Up");
-                         })});
-    }
-    {
-        // Two EMRTEXTs after the count: strings at 120 and 124.
-        EmfWriter w = EmfText(arial);
-        w.Add(EMR_POLYTEXTOUTW, {0, 0,  -1, -1, GM_COMPATIBLE, 0, 0, 2, 5, 5, 1, 120, 0, 0, 0, 0, 0,
-                                 0, 60, 30, 1,  124,           0, 0, 0, 0, 0, 0},
-              Utf16(std::u16string(u"A\0B", 3), 4));
-        cases.push_back({"POLYTEXTOUTW", true, w.Metafile(0, 0, kW, kH), Direct(arial, [](HDC dc) {
-                             Out(dc, 5, 5, u"A");
-                             Out(dc, 60, 30, u"B");
-                         })});
-    }
-    {
-        WmfWriter w = WmfText(cyrillic, "Arial");
-        w.Add(META_EXTTEXTOUT, {8, 10, 2, 0}, WmfString("\xCF\xF0", {14, 11}));
-        cases.push_back(
-            {"META_EXTTEXTOUT in code page 1251", false, w.Metafile(), Direct(cyrillic, [](HDC dc) {
-                 Out(dc, 10, 8, u"Пр", {14, 11});
-             })});
-    }
-    {
-        WmfWriter w = WmfText(chinese, "\xCB\xCE\xCC\xE5"); // SimSun in code page 936
-        w.Add(META_SETTEXTALIGN, {TA_BASELINE});
-        w.Add(META_EXTTEXTOUT, {40, 10, 4, 0}, WmfString("\xD6\xD0\xCE\xC4", {10, 12, 13, 14}));
-        cases.push_back({"code page 936: two bytes a character, their advances summed", false,
-                         w.Metafile(), Direct(chinese, [](HDC dc) {
-                             SetTextAlign(dc, TA_BASELINE);
-                             Out(dc, 10, 40, u"中文", {22, 27});
-                         })});
-    }
-    {
-        WmfWriter w = WmfText(arial, "Arial");
-        w.Add(META_TEXTOUT, {3}, [] {
-            Bytes b = WmfString("Abc");
-            Put16(b, {20, 7}); // y, x
-            return b;
-        }());
-        cases.push_back({"META_TEXTOUT", false, w.Metafile(),
-                         Direct(arial, [](HDC dc) { Out(dc, 7, 20, u"Abc"); })});
-    }
-    {
-        // A symbol font that is not installed: its bytes are glyph codes,
-        // drawn from the symbol face rather than left out.
-        const FontSpec dingbats{u"Wingdings 2", -20, 0, SYMBOL_CHARSET};
-        WmfWriter w = WmfText(dingbats, "Wingdings 2");
-        w.Add(META_SETMAPPERFLAGS, {1, 0});
-        w.Add(META_EXTTEXTOUT, {30, 10, 2, 0}, WmfString("ab"));
-        cases.push_back({"an unknown symbol face, the mapper flags", false, w.Metafile(),
-                         Direct(FontSpec{u"Symbol", -20, 0, SYMBOL_CHARSET},
-                                [](HDC dc) { Out(dc, 10, 30, u"\uF061\uF062"); })});
-        TestSurface s(kW, kH);
-        PlaybackReport report;
-        const RECT all{0, 0, kW, kH};
-        PlayWinMetaFile(s.dc(), w.Metafile(), all, all, {}, &report);
-        EXPECT_TRUE(report.skipped.empty()) << "META_SETMAPPERFLAGS is played";
-    }
-    for (const Case& c : cases) {
-        const std::string played = Played(c.file, c.enhanced);
-        EXPECT_EQ(played, c.expected) << c.what;
-        EXPECT_NE(played.find('R'), std::string::npos) << c.what;
-    }
+    EmfWriter advances = EmfText(arial);
+    advances.Add(EMR_SETTEXTALIGN, {TA_BASELINE});
+    AddText(advances, EMR_EXTTEXTOUTW, 10, 40, Utf16(u"Hx", 2), 2, {15, 12});
+    expect("EXTTEXTOUTW, baseline, advances", Emf(advances), arial, TA_BASELINE, [](HDC dc) {
+        Out(dc, 10, 40, u"Hx", {15, 12});
+    });
+    // Two pixels a unit: the font, the point and the advances double.
+    EmfWriter mapped = EmfText(Font(u"Arial", -10));
+    mapped.Add(EMR_SETMAPMODE, {MM_ANISOTROPIC}).Add(9, {60, 30}).Add(11, {kW, kH});
+    AddText(mapped, EMR_EXTTEXTOUTW, 5, 3, Utf16(u"Hx", 2), 2, {8, 6});
+    expect("through the mapping", Emf(mapped), arial, TA_TOP, [](HDC dc) {
+        Out(dc, 10, 6, u"Hx", {16, 12});
+    });
+    EmfWriter current = EmfText(arial);
+    current.Add(EMR_SETTEXTALIGN, {TA_UPDATECP | TA_BASELINE}).Add(EMR_MOVETOEX, {10, 40});
+    AddText(current, EMR_EXTTEXTOUTW, 0, 0, Utf16(u"H", 1), 1);
+    AddText(current, EMR_EXTTEXTOUTW, 0, 0, Utf16(u"x", 1), 1);
+    expect("TA_UPDATECP continues at the current position", Emf(current), arial, TA_BASELINE,
+           [](HDC dc) { Out(dc, 10, 40, u"Hx"); });
+    EmfWriter opaque = EmfText(arial);
+    const RECT r{4, 4, 70, 30};
+    opaque.Add(EMR_SETBKMODE, {OPAQUE}).Add(EMR_SETBKCOLOR, {kGreen});
+    AddText(opaque, EMR_EXTTEXTOUTW, 10, 8, Utf16(u"Hi", 2), 2, {}, ETO_OPAQUE, r);
+    expect("an opaque rectangle and background", Emf(opaque), arial, TA_TOP, [r](HDC dc) {
+        SetBkMode(dc, OPAQUE);
+        Out(dc, 10, 8, u"Hi", {}, ETO_OPAQUE, &r);
+    });
+    EmfWriter bytes = EmfText(greek);
+    AddText(bytes, EMR_EXTTEXTOUTA, 10, 8, Narrow("\xE1\xE2"), 2);
+    expect("EXTTEXTOUTA in the Greek code page", Emf(bytes), greek, TA_TOP,
+           [](HDC dc) { Out(dc, 10, 8, u"αβ"); });
+    EmfWriter up = EmfText(rotated);
+    up.Add(EMR_SETTEXTALIGN, {TA_BASELINE});
+    AddText(up, EMR_EXTTEXTOUTW, 40, 50, Utf16(u"Up", 2), 2);
+    expect("escapement", Emf(up), rotated, TA_BASELINE, [](HDC dc) { Out(dc, 40, 50, u"Up"); });
+    // y upwards: an escapement of 270 degrees reads upwards too.
+    EmfWriter flipped = EmfText(Font(u"Arial", -20, 2700));
+    flipped.Add(EMR_SETMAPMODE, {MM_ANISOTROPIC}).Add(9, {kW, -kH}).Add(11, {kW, kH});
+    flipped.Add(10, {0, kH}).Add(EMR_SETTEXTALIGN, {TA_BASELINE});
+    AddText(flipped, EMR_EXTTEXTOUTW, 40, 10, Utf16(u"Up", 2), 2);
+    expect("escapement with y upwards", Emf(flipped), rotated, TA_BASELINE,
+           [](HDC dc) { Out(dc, 40, 50, u"Up"); });
+    // Two EMRTEXTs after the count: strings at 120 and 124.
+    EmfWriter poly = EmfText(arial);
+    poly.Add(EMR_POLYTEXTOUTW, {0, 0,  -1, -1, GM_COMPATIBLE, 0, 0, 2, 5, 5, 1, 120, 0, 0, 0, 0, 0,
+                                0, 60, 30, 1,  124,           0, 0, 0, 0, 0, 0},
+             Utf16(std::u16string(u"A\0B", 3), 4));
+    expect("POLYTEXTOUTW", Emf(poly), arial, TA_TOP, [](HDC dc) {
+        Out(dc, 5, 5, u"A");
+        Out(dc, 60, 30, u"B");
+    });
+    WmfWriter cp1251 = WmfText(cyrillic, "Arial");
+    cp1251.Add(META_EXTTEXTOUT, {8, 10, 2, 0}, WmfString("\xCF\xF0", {14, 11}));
+    expect("META_EXTTEXTOUT in code page 1251", cp1251.Metafile(), cyrillic, TA_TOP, [](HDC dc) {
+        Out(dc, 10, 8, u"Пр", {14, 11});
+    });
+    WmfWriter cp936 = WmfText(chinese, "\xCB\xCE\xCC\xE5"); // SimSun in code page 936
+    cp936.Add(META_SETTEXTALIGN, {TA_BASELINE});
+    cp936.Add(META_EXTTEXTOUT, {40, 10, 4, 0}, WmfString("\xD6\xD0\xCE\xC4", {10, 12, 13, 14}));
+    expect("code page 936: two bytes a character, their advances summed", cp936.Metafile(), chinese,
+           TA_BASELINE, [](HDC dc) {
+               Out(dc, 10, 40, u"中文", {22, 27});
+           });
+    WmfWriter textOut = WmfText(arial, "Arial");
+    Bytes abc = WmfString("Abc");
+    Put16(abc, {20, 7}); // y, x
+    textOut.Add(META_TEXTOUT, {3}, abc);
+    expect("META_TEXTOUT", textOut.Metafile(), arial, TA_TOP,
+           [](HDC dc) { Out(dc, 7, 20, u"Abc"); });
+    // A symbol font that is not installed: its bytes are glyph codes, drawn
+    // from the symbol face rather than left out.
+    WmfWriter symbol = WmfText(Font(u"Wingdings 2", -20, 0, SYMBOL_CHARSET), "Wingdings 2");
+    symbol.Add(META_SETMAPPERFLAGS, {1, 0});
+    symbol.Add(META_EXTTEXTOUT, {30, 10, 2, 0}, WmfString("ab"));
+    expect("an unknown symbol face, the mapper flags", symbol.Metafile(),
+           Font(u"Symbol", -20, 0, SYMBOL_CHARSET), TA_TOP,
+           [](HDC dc) { Out(dc, 10, 30, u"\uF061\uF062"); });
+    TestSurface s(kW, kH);
+    PlaybackReport report;
+    const RECT all{0, 0, kW, kH};
+    PlayWinMetaFile(s.dc(), symbol.Metafile(), all, all, {}, &report);
+    EXPECT_TRUE(report.skipped.empty()) << "META_SETMAPPERFLAGS is played";
 }
 
 TEST(MetafileText, HostileTextRecordsAreSkippedOrBounded) {
     const std::size_t live = GetLiveGdiObjectCount();
-    const FontSpec arial;
+    const LOGFONTW arial = Font(u"Arial");
     const std::string blank = TestSurface(kW, kH).Picture();
     EmfWriter count = EmfText(arial), offset = EmfText(arial), dx = EmfText(arial);
     AddText(count, EMR_EXTTEXTOUTW, 10, 10, Utf16(u"Hx", 2), 0xFFFFFFFF);
-    EXPECT_EQ(Played(count.Metafile(0, 0, kW, kH), true), blank) << "a count past the record";
+    EXPECT_EQ(Played(Emf(count), true), blank) << "a count past the record";
     offset.Add(EMR_EXTTEXTOUTW, {0, 0, -1, -1, 1, 0, 0, 10, 10, 2, 0x7FFFFFF0, 0, 0, 0, 0, 0, 0},
                Utf16(u"Hx", 2));
-    EXPECT_EQ(Played(offset.Metafile(0, 0, kW, kH), true), blank) << "a string past the record";
+    EXPECT_EQ(Played(Emf(offset), true), blank) << "a string past the record";
     dx.Add(EMR_EXTTEXTOUTW, {0, 0, -1, -1, 1, 0, 0, 10, 10, 2, 76, 0, 0, 0, 0, 0, 0x7FFFFFF0},
            Utf16(u"Hx", 2));
-    EXPECT_EQ(Played(dx.Metafile(0, 0, kW, kH), true),
-              Direct(arial, [](HDC h) { Out(h, 10, 10, u"Hx"); }))
+    EXPECT_EQ(Played(Emf(dx), true), Direct(arial, [](HDC h) { Out(h, 10, 10, u"Hx"); }))
         << "advances past the record are not used";
 
-    EmfWriter huge = EmfText(FontSpec{u"Arial", INT32_MIN, INT32_MIN}), many = EmfText(arial);
+    EmfWriter huge = EmfText(Font(u"Arial", INT32_MIN, INT32_MIN)), many = EmfText(arial);
     AddText(huge, EMR_EXTTEXTOUTW, 10, 10, Utf16(u"W", 1), 1);
-    Played(huge.Metafile(0, 0, kW, kH), true);
+    Played(Emf(huge), true);
     for (int i = 0; i < 10000; ++i)
         AddText(many, EMR_EXTTEXTOUTW, i % kW, i % kH, Utf16(u"Text", 4), 4);
-    Played(many.Metafile(0, 0, kW, kH), true);
+    Played(Emf(many), true);
     EXPECT_EQ(GetLiveGdiObjectCount(), live);
 }

@@ -156,6 +156,17 @@ std::string TempFile(const std::string& name) {
         .string();
 }
 
+std::string TestTempFile(const std::string& name) {
+    return TempFile(std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                    "_" + name);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::stringstream ss;
+    ss << std::ifstream(path, std::ios::binary).rdbuf();
+    return ss.str();
+}
+
 std::optional<Decoded> MagickDecode(const std::string& path, int frame) {
     if (!HaveMagick()) return std::nullopt;
     // Call the real convert directly: the machine may have a wrapper of the

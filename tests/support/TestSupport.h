@@ -62,5 +62,10 @@ int Run(const std::string& command);
 
 // A path in the test temporary folder, private to this process.
 std::string TempFile(const std::string& name);
+// The same, private to the running test too (for files named alike by several tests).
+std::string TestTempFile(const std::string& name);
+
+// A file's bytes; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
 
 } // namespace testsupport

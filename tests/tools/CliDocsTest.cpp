@@ -1,12 +1,12 @@
 // torvex-warp's --version, and its man page against its --help text.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "tests/support/TestSupport.h"
 #include "tools/WarpCli.h"
 
 namespace {
@@ -23,10 +23,8 @@ std::set<std::string> LongOptions(const std::string& text) {
 
 // The man page's text with roff's escaped hyphens ("\-") made plain.
 std::string ManPageText() {
-    std::ifstream in(TORVEX_SOURCE_DIR "/tools/torvex-warp.1");
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return std::regex_replace(ss.str(), std::regex(R"(\\-)"), "-");
+    return std::regex_replace(testsupport::ReadFile(TORVEX_SOURCE_DIR "/tools/torvex-warp.1"),
+                              std::regex(R"(\\-)"), "-");
 }
 
 } // namespace

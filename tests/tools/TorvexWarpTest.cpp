@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "image/CxImage.h"
@@ -19,8 +18,7 @@ namespace {
 
 // A temporary file of the running test: ctest runs tests in parallel.
 std::string Scratch(const std::string& name) {
-    return testsupport::TempFile(
-        std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" + name);
+    return testsupport::TestTempFile(name);
 }
 
 struct Result {
@@ -28,18 +26,12 @@ struct Result {
     std::string out, err;
 };
 
-std::string Slurp(const std::string& path) {
-    std::stringstream ss;
-    ss << std::ifstream(path).rdbuf();
-    return ss.str();
-}
-
 // Runs the built program with the arguments (already shell-quoted).
 Result RunWarp(const std::string& args) {
     const std::string out = Scratch("stdout.txt"), err = Scratch("stderr.txt");
     const int status =
         testsupport::Run(std::string(TORVEX_WARP_EXE) + " " + args + " >" + out + " 2>" + err);
-    return {status, Slurp(out), Slurp(err)};
+    return {status, testsupport::ReadFile(out), testsupport::ReadFile(err)};
 }
 
 // A 24-bit picture with a distinct colour in every pixel, saved as BMP.
@@ -202,8 +194,7 @@ TEST(TorvexWarp, MetafileInputIsDrawnThenWarped) {
                                         .Select(0)
                                         .Ellipse(10, 5, 90, 45)
                                         .Placeable(0, 0, 100, 50, 96);
-    std::ofstream(in, std::ios::binary)
-        .write(reinterpret_cast<const char*>(wmf.data()), static_cast<std::streamsize>(wmf.size()));
+    std::ofstream(in, std::ios::binary) << std::string(wmf.begin(), wmf.end());
     const Result r = RunWarp(in + " " + out);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Pixels(out), Pixels(in)) << "the drawing, unchanged by the identity warp";

@@ -18,17 +18,14 @@ namespace {
 
 // A fresh folder of the running test: ctest runs tests in parallel.
 fs::path Folder(const std::string& name) {
-    const fs::path dir = testsupport::TempFile(
-        std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" + name);
+    const fs::path dir = testsupport::TestTempFile(name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
 }
 
 std::string Slurp(const fs::path& path) {
-    std::stringstream ss;
-    ss << std::ifstream(path, std::ios::binary).rdbuf();
-    return ss.str();
+    return testsupport::ReadFile(path.string());
 }
 
 // A picture with a distinct colour in every pixel, shifted by `seed`.

@@ -12,16 +12,6 @@ using namespace codectest;
 
 namespace {
 
-// A file header, then the information header; offBits 0 means header + 4 *
-// colours. The caller appends palette, masks and pixels.
-Bytes BmpFile(LONG width, LONG height, WORD bpp, DWORD compression = BI_RGB, DWORD colours = 0,
-              DWORD offBits = 0) {
-    Bytes b = {'B', 'M'};
-    for (std::uint32_t v : {0u, 0u, offBits ? offBits : 54 + 4 * colours})
-        Put32(b, v);
-    return Concat(b, InfoHeader(width, height, bpp, compression, colours));
-}
-
 CxImage Decoded(const Bytes& file) {
     return codectest::Decoded(file, FORMAT_BMP);
 }

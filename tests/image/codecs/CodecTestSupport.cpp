@@ -49,15 +49,45 @@ Bytes InfoHeader(LONG width, LONG height, WORD bpp, DWORD compression, DWORD col
     return h;
 }
 
+Bytes BmpFile(LONG width, LONG height, WORD bpp, DWORD compression, DWORD colours, DWORD offBits) {
+    Bytes b = {'B', 'M'};
+    for (std::uint32_t v : {0u, 0u, offBits ? offBits : 54 + 4 * colours})
+        Put32(b, v);
+    return Concat(b, InfoHeader(width, height, bpp, compression, colours));
+}
+
+Bytes TgaHeader(BYTE type, WORD width, WORD height, BYTE depth, BYTE descriptor, WORD mapLength,
+                BYTE entrySize, BYTE idLength) {
+    Bytes h = {idLength, BYTE(mapLength ? 1 : 0), type, 0, 0};
+    Put16(h, mapLength);
+    h.insert(h.end(), {entrySize, 0, 0, 0, 0});
+    Put16(h, width);
+    Put16(h, height);
+    h.insert(h.end(), {depth, descriptor});
+    return h;
+}
+
+Bytes PcxHeader(WORD width, WORD height, BYTE bitsPerPixel, BYTE planes, WORD bytesPerLine) {
+    Bytes h = {10, 5, 1, bitsPerPixel, 0, 0, 0, 0};
+    Put16(h, width - 1u);
+    Put16(h, height - 1u);
+    h.resize(65, 0);
+    h.push_back(planes);
+    Put16(h, bytesPerLine);
+    h.resize(128, 0);
+    return h;
+}
+
 Bytes ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteFileBytes(const std::string& path, const Bytes& data) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()),
-               static_cast<std::streamsize>(data.size()));
+bool WriteFileBytes(const std::string& path, const Bytes& data) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data.data()),
+              static_cast<std::streamsize>(data.size()));
+    return bool(out);
 }
 
 Bytes EncodeBytes(CxImage& img, DWORD format) {

@@ -20,8 +20,19 @@ void Put16(Bytes& b, unsigned v);
 void Put32(Bytes& b, std::uint32_t v);
 // A 40-byte DIB information header (2835 pixels per metre, 72 dpi).
 Bytes InfoHeader(LONG width, LONG height, WORD bpp, DWORD compression = BI_RGB, DWORD colours = 0);
+// A BMP file header and the information header; offBits 0 means header + 4 *
+// colours. The caller appends palette, masks and pixels.
+Bytes BmpFile(LONG width, LONG height, WORD bpp, DWORD compression = BI_RGB, DWORD colours = 0,
+              DWORD offBits = 0);
+// An 18-byte TGA header: image type, width, height, depth, descriptor, then
+// the colour map's length (a map when not 0) and entry size, and the ID length.
+Bytes TgaHeader(BYTE type, WORD width, WORD height, BYTE depth, BYTE descriptor = 0,
+                WORD mapLength = 0, BYTE entrySize = 0, BYTE idLength = 0);
+// A 128-byte PCX header, run-length encoded.
+Bytes PcxHeader(WORD width, WORD height, BYTE bitsPerPixel, BYTE planes, WORD bytesPerLine);
 Bytes ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const Bytes& data);
+// Whether the file was written.
+bool WriteFileBytes(const std::string& path, const Bytes& data);
 
 // The encoded file, or an empty vector when the encoder refuses (its text is
 // then in img's lastError).

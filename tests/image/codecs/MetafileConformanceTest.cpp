@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <set>
 #include <thread>
@@ -17,6 +16,7 @@
 #include "image/CxImage.h"
 #include "platform/ByteOrder.h"
 #include "platform/MetafilePlayer.h"
+#include "tests/image/codecs/CodecTestSupport.h"
 #include "tests/image/codecs/InkAgreement.h"
 #include "tests/image/codecs/MetafileReference.h"
 #include "tests/support/TestSupport.h"
@@ -112,8 +112,7 @@ bool IsText(DWORD type, bool enhanced) {
 // The record types of a metafile as the player meets them, played onto a
 // small surface.
 PlaybackReport Records(const std::string& path, bool& enhanced) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::vector<BYTE> bytes = codectest::ReadFileBytes(path);
     PlaybackReport report;
     HDC dc = CreateSurfaceDC(64, 64, RGB(255, 255, 255));
     const RECT dest{0, 0, 64, 64};

@@ -1,5 +1,7 @@
 #include "tests/image/codecs/MetafileReference.h"
 
+#include "tests/image/codecs/CodecTestSupport.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -45,11 +47,6 @@ std::optional<Decoded> ReadPpm(const std::string& path) {
     return d;
 }
 
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), {});
-}
-
 std::int16_t S16(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::int16_t>(b[at] | b[at + 1] << 8);
 }
@@ -86,7 +83,7 @@ std::optional<WmfFrameAt> WmfFrame(const std::vector<std::uint8_t>& b, std::size
 // A frame with a flipped axis is left alone: the reader mirrors the picture
 // once such pixels are there, while without them it matches the frame.
 bool WriteWithFrameCorners(const std::string& path, const std::string& out) {
-    std::vector<std::uint8_t> b = ReadBytes(path);
+    std::vector<std::uint8_t> b = codectest::ReadFileBytes(path);
     const bool placeable =
         b.size() >= 4 && b[0] == 0xD7 && b[1] == 0xCD && b[2] == 0xC6 && b[3] == 0x9A;
     const std::size_t header = placeable ? 22 : 0, records = header + 18;
@@ -106,9 +103,7 @@ bool WriteWithFrameCorners(const std::string& path, const std::string& out) {
             b[header + 6 + i] = std::uint8_t(words >> 8 * i);
         b.insert(b.begin() + long(frame->from), pixels.begin(), pixels.end());
     }
-    std::ofstream o(out, std::ios::binary);
-    o.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-    return bool(o);
+    return codectest::WriteFileBytes(out, b);
 }
 
 std::int32_t S32(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -122,7 +117,7 @@ std::int32_t S32(const std::vector<std::uint8_t>& b, std::size_t at) {
 // player converts it, makes the two the same. A file without a usable frame
 // or device size, or with a flipped frame, is copied as it is.
 bool WriteWithFrameAsBounds(const std::string& path, const std::string& out) {
-    std::vector<std::uint8_t> b = ReadBytes(path);
+    std::vector<std::uint8_t> b = codectest::ReadFileBytes(path);
     if (b.size() < 88) return false;
     const double devX = S32(b, 72), devY = S32(b, 76), mmX = S32(b, 80), mmY = S32(b, 84);
     std::array<double, 4> frame{};
@@ -138,9 +133,7 @@ bool WriteWithFrameAsBounds(const std::string& path, const std::string& out) {
                 b[8 + 4 * i + k] = std::uint8_t(v >> 8 * k);
         }
     }
-    std::ofstream o(out, std::ios::binary);
-    o.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-    return bool(o);
+    return codectest::WriteFileBytes(out, b);
 }
 
 // The shell command that writes the rendering of `path` to `ppm`.
@@ -180,7 +173,7 @@ std::string MissingRenderers() {
             return std::string(tool) + " is missing";
     }
     if (!testsupport::HaveMagick()) return "ImageMagick's convert is missing";
-    if (Run("/usr/bin/convert -list format 2>/dev/null | grep -q '^ *WMF\\* *WMF *r'") != 0)
+    if (!testsupport::MagickReads("WMF"))
         return "ImageMagick cannot read WMF (libmagickcore-6.q16-6-extra)";
     return "";
 }

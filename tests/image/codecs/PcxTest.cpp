@@ -8,17 +8,6 @@ namespace {
 
 constexpr std::size_t kHeader = 128;
 
-Bytes Header(WORD width, WORD height, BYTE bitsPerPixel, BYTE planes, WORD bytesPerLine) {
-    Bytes h = {10, 5, 1, bitsPerPixel, 0, 0, 0, 0};
-    Put16(h, width - 1u);
-    Put16(h, height - 1u);
-    h.resize(65, 0);
-    h.push_back(planes);
-    Put16(h, bytesPerLine);
-    h.resize(kHeader, 0);
-    return h;
-}
-
 // The 256-colour map after the data: entry i is (i, 255 - i, 7).
 Bytes VgaPalette() {
     Bytes p = {12};
@@ -39,8 +28,8 @@ Bytes EncodedRow(const Bytes& row) {
 } // namespace
 
 TEST(Pcx, RunLengthCoding) {
-    CxImage img = Decoded(Concat(Header(3, 1, 8, 1, 4), Concat({0xC3, 0x41, 0x00}, VgaPalette())),
-                          FORMAT_PCX);
+    CxImage img = Decoded(
+        Concat(PcxHeader(3, 1, 8, 1, 4), Concat({0xC3, 0x41, 0x00}, VgaPalette())), FORMAT_PCX);
     EXPECT_EQ(img.GetPixelIndex(2, 0), 0x41);
     EXPECT_EQ(img.GetPaletteColor(0x41), (RGBQUAD{7, 255 - 0x41, 0x41, 0}));
     // A single byte that looks like a run header is escaped; runs stop at 63.
@@ -63,7 +52,7 @@ TEST(Pcx, MonochromeIsWrittenBlackOnWhite) {
 TEST(Pcx, PlanesAndPackedPixels) {
     // Three planes of 1 bit keep all three bits of each index: plane 0 =
     // 0xAA, plane 1 = 0xCC, plane 2 = 0xF0 give pixel x the index 7 - x.
-    Bytes three = Header(8, 1, 1, 3, 2);
+    Bytes three = PcxHeader(8, 1, 1, 3, 2);
     for (int i = 0; i < 16; ++i)
         three[16 + 3 * i] = BYTE(i * 16);
     CxImage img =
@@ -73,16 +62,16 @@ TEST(Pcx, PlanesAndPackedPixels) {
         EXPECT_EQ(img.GetPixelIndex(x, 0), 7 - x) << x;
     EXPECT_EQ(img.GetPaletteColor(5).rgbRed, 80);
     // 2 bits in one plane: four pixels per byte from the top bits down.
-    img = Decoded(Concat(Header(5, 1, 2, 1, 2), {0x1B, 0x80}), FORMAT_PCX);
+    img = Decoded(Concat(PcxHeader(5, 1, 2, 1, 2), {0x1B, 0x80}), FORMAT_PCX);
     EXPECT_EQ(img.GetBpp(), 4);
     for (LONG x = 0; x < 5; ++x)
         EXPECT_EQ(img.GetPixelIndex(x, 0), (x < 4 ? x : 2)) << x;
     // 4 bits packed: high nibble first.
-    img = Decoded(Concat(Header(3, 1, 4, 1, 2), {0x9A, 0xB0}), FORMAT_PCX);
+    img = Decoded(Concat(PcxHeader(3, 1, 4, 1, 2), {0x9A, 0xB0}), FORMAT_PCX);
     EXPECT_EQ(img.GetPixelIndex(0, 0), 9);
     EXPECT_EQ(img.GetPixelIndex(2, 0), 11);
     // 1 bit, 1 plane: black and white whatever the header map says.
-    Bytes mono = Header(8, 1, 1, 1, 2);
+    Bytes mono = PcxHeader(8, 1, 1, 1, 2);
     mono[16] = 200;
     img = Decoded(Concat(mono, {0xC1, 0xF0, 0x00}), FORMAT_PCX);
     EXPECT_EQ(img.GetPixelColor(0, 0, false), (RGBQUAD{255, 255, 255, 0}));
@@ -90,19 +79,19 @@ TEST(Pcx, PlanesAndPackedPixels) {
 }
 
 TEST(Pcx, PixelsBeyondBytesPerLineStayCleared) {
-    CxImage img = Decoded(Concat(Header(6, 2, 8, 3, 2), Bytes(12, 0x33)), FORMAT_PCX);
+    CxImage img = Decoded(Concat(PcxHeader(6, 2, 8, 3, 2), Bytes(12, 0x33)), FORMAT_PCX);
     EXPECT_EQ(img.GetPixelColor(1, 1, false), (RGBQUAD{0x33, 0x33, 0x33, 0}));
     EXPECT_EQ(img.GetPixelColor(2, 1, false), (RGBQUAD{0, 0, 0, 0}));
     EXPECT_EQ(img.GetPixelColor(5, 0, false), (RGBQUAD{0, 0, 0, 0}));
     // No bytes per line, or no planes: a black image, nothing read.
-    ASSERT_TRUE(DecodeBytes(Header(300, 200, 1, 4, 0), FORMAT_PCX, img));
+    ASSERT_TRUE(DecodeBytes(PcxHeader(300, 200, 1, 4, 0), FORMAT_PCX, img));
     EXPECT_EQ(img.GetPixelIndex(299, 199), 0);
-    ASSERT_TRUE(DecodeBytes(Header(60000, 3000, 1, 0, 60000), FORMAT_PCX, img));
+    ASSERT_TRUE(DecodeBytes(PcxHeader(60000, 3000, 1, 0, 60000), FORMAT_PCX, img));
     EXPECT_EQ(img.GetPixelIndex(59999, 0), 0);
 }
 
 TEST(Pcx, DecoderMessages) {
-    Bytes notPcx = Header(1, 1, 8, 1, 2), encoding = notPcx, inverted = notPcx;
+    Bytes notPcx = PcxHeader(1, 1, 8, 1, 2), encoding = notPcx, inverted = notPcx;
     notPcx[0] = 11;
     encoding[2] = 0;
     inverted[4] = 9; // x min above x max: zero width
@@ -111,11 +100,12 @@ TEST(Pcx, DecoderMessages) {
         {{"Can't read PCX image", {{}, Bytes(127, 10)}},
          {"Error: Not a PCX file", {notPcx}},
          {"PCX file has unknown encoding scheme", {encoding}},
-         {"Can't handle image with more than 4 planes", {Header(1, 1, 8, 5, 2)}},
-         {"Can't handle more than 1 bit per pixel", {Concat(Header(1, 1, 8, 2, 2), Bytes(4, 0))}},
-         {"corrupted PCX", {Concat(Header(4, 2, 8, 1, 4), {1, 2, 3})}},
-         {"repeat count spans end of image", {Concat(Header(4, 1, 8, 1, 4), {0xC5, 1})}},
-         {"bad color map signature", {Concat(Header(2, 1, 8, 1, 2), {1, 2, 0, 1, 2})}},
+         {"Can't handle image with more than 4 planes", {PcxHeader(1, 1, 8, 5, 2)}},
+         {"Can't handle more than 1 bit per pixel",
+          {Concat(PcxHeader(1, 1, 8, 2, 2), Bytes(4, 0))}},
+         {"corrupted PCX", {Concat(PcxHeader(4, 2, 8, 1, 4), {1, 2, 3})}},
+         {"repeat count spans end of image", {Concat(PcxHeader(4, 1, 8, 1, 4), {0xC5, 1})}},
+         {"bad color map signature", {Concat(PcxHeader(2, 1, 8, 1, 2), {1, 2, 0, 1, 2})}},
          {"CxImage::Create : width and height must be greater than zero",
           {Concat(inverted, {0, 0})}}});
 }

@@ -9,8 +9,8 @@
 
 namespace {
 
-void Put(std::vector<BYTE>& out, unsigned value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
+void Put32(std::vector<BYTE>& out, unsigned value) {
+    for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<BYTE>(value >> (8 * i)));
 }
 
@@ -18,16 +18,11 @@ void Put(std::vector<BYTE>& out, unsigned value, int bytes) {
 std::vector<BYTE> SmallBmp() {
     const unsigned width = 4, height = 3, pixelBytes = width * 3 * height;
     std::vector<BYTE> bmp = {'B', 'M'};
-    Put(bmp, 14 + 40 + pixelBytes, 4);
-    Put(bmp, 0, 4);
-    Put(bmp, 14 + 40, 4);
-    Put(bmp, 40, 4);
-    Put(bmp, width, 4);
-    Put(bmp, height, 4);
-    Put(bmp, 1, 2);
-    Put(bmp, 24, 2);
-    for (int field = 0; field < 6; ++field)
-        Put(bmp, 0, 4);
+    // File header, then the information header: 1 plane of 24 bits, the
+    // six fields after those 0.
+    for (unsigned field : {14 + 40 + pixelBytes, 0u, 14u + 40, 40u, width, height, 1u | 24u << 16})
+        Put32(bmp, field);
+    bmp.resize(bmp.size() + 24, 0);
     for (unsigned i = 0; i < pixelBytes; ++i)
         bmp.push_back(static_cast<BYTE>(i * 20));
     return bmp;
