@@ -54,7 +54,8 @@ MetaObject MetafileCanvas::PatternBrush(std::span<const BYTE> packed) {
 
 MetaObject MetafileCanvas::MonoBrush(std::span<const BYTE> packed) {
     MetaObject obj = PatternBrush(packed);
-    obj.brush.monoShare = GetRValue(obj.brush.color) / 255.0;
+    if (obj.kind == MetaObject::Kind::Brush)
+        obj.brush.monoShare = GetRValue(obj.brush.color) / 255.0;
     return obj;
 }
 
